@@ -1,0 +1,7 @@
+#include "framework/ModulePath.h"
+#include "framework/Win32.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    (void)CurrentExecutablePath();
+    return 0;
+}
