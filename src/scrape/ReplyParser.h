@@ -1,17 +1,16 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+
+#include "scrape/PictureSet.h"
 
 // Reading the picture addresses out of one reply of the note-content chunk endpoint. Pure byte work: the list view
 // and the network are reached only through PictureSink and ChunkSource (ChunkChain.h).
 
 inline constexpr std::string_view kThumbnailMarker = "?imageView";  // ends an address; it and what follows are dropped
 inline constexpr std::string_view kAddressStart = "http";           // also matches https
-inline constexpr std::string_view kEscapedSlash = "\\/";
 inline constexpr std::string_view kHasMoreMarker = "has_more\":true";
 inline constexpr std::string_view kChunkNumberMarker = "data-seq=\\\"";
 inline constexpr size_t kMaxPictureAddressBytes = 100;  // longer addresses are skipped
@@ -19,26 +18,6 @@ inline constexpr size_t kMaxPictureAddressBytes = 100;  // longer addresses are 
 struct PictureSink {
     virtual ~PictureSink() = default;
     virtual void AddPicture(std::string_view address) = 0;  // called once per new full-size address, in order
-};
-
-// The addresses listed during one search: the duplicate test and the text copied to the clipboard.
-class PictureSet {
-  public:
-    // True when the address was not listed before; it is then kept and appended to the links text.
-    bool Insert(std::string_view address);
-    bool Contains(std::string_view address) const { return seen_.find(address) != seen_.end(); }
-    size_t Count() const { return seen_.size(); }
-    // Every listed address followed by CR LF, in the order of the rows.
-    const std::string& AllLinksText() const { return allLinksText_; }
-    void Clear();
-
-  private:
-    struct Hash {
-        using is_transparent = void;  // lets a string_view be looked up without a copy
-        size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
-    };
-    std::unordered_set<std::string, Hash, std::equal_to<>> seen_;
-    std::string allLinksText_;
 };
 
 struct ReplyScan {
@@ -49,10 +28,6 @@ struct ReplyScan {
 // Lists every new full-size picture address of the reply through the sink, in the order they stand in it, and reads
 // whether another chunk follows. One forward pass over the pieces; linear in the reply's size.
 ReplyScan ScanReply(std::string_view reply, PictureSet& seen, PictureSink& sink);
-
-// The full-size address for one piece (the text between two thumbnail markers): from its last "http" to its end,
-// escaped slashes made plain. Empty when the piece holds no "http" or the address would exceed the byte limit.
-std::string PictureAddressOfPiece(std::string_view piece);
 
 // The chunk number the reply asks for: read 11 bytes after the start of the last chunk-number marker (from the
 // 11th byte when there is no marker): blanks skipped, then decimal digits up to the first other byte. No digits

@@ -103,6 +103,13 @@ TEST(ReplyParser, ListsEachAddressOnceAndPrefixesAsTheirOwnPictures) {
     seen.Clear();
     EXPECT_EQ(seen.AllLinksText(), "");
     EXPECT_FALSE(seen.Contains("http://a/1.jpg"));
+
+    // Through many growths of the table, every address is still found once.
+    for (int i = 0; i < 5000; ++i) EXPECT_TRUE(seen.Insert("http://a/" + std::to_string(i))) << i;
+    for (int i = 0; i < 5000; ++i) EXPECT_FALSE(seen.Insert("http://a/" + std::to_string(i))) << i;
+    EXPECT_EQ(seen.Count(), 5000u);
+    EXPECT_TRUE(seen.Insert(""));
+    EXPECT_FALSE(seen.Insert(""));
 }
 
 TEST(ReplyParser, ReadsZeroBytesLikeAnyOther) {
@@ -129,8 +136,8 @@ TEST(ReplyParser, ReadsTheNextChunkNumberAfterTheLastMarker) {
         {R"(<p data-seq=\"99999999999)", 4294967295u},
         {R"(<p data-seq=\"4294967295)", 4294967295u},
         // Without a marker the number is read from the 11th byte on.
-        {"0123456789 77 has_more\":true", 77},
-        {"0123456789", 0},
+        {"abcdefghij42 has_more\":true", 42},
+        {"abcdefghij", 0},
         {"has_more\":true", 0},
     };
     for (const Case& c : cases) EXPECT_EQ(NextChunkNumber(c.reply), c.number) << "reply: " << c.reply;
@@ -155,6 +162,19 @@ TEST(ReplyParser, ListsTheSameAsTheTextOperationsOnRandomReplies) {
         for (size_t i = 0; i < count; ++i) reply += parts[random() % parts.size()];
         std::set<std::string> referenceSeen;
         EXPECT_EQ(Scan(reply), ReferencePictureAddresses(reply, referenceSeen)) << "reply: " << reply;
+    }
+}
+
+TEST(ReplyParser, FindsHttpAndEscapesAtEveryPosition) {
+    // The address is read several bytes at a time: move the "http", a "\/" and a lone backslash across every offset.
+    for (size_t lead = 0; lead < 24; ++lead) {
+        for (size_t at = 0; at < 40; ++at) {
+            std::string body(40, 'b');
+            body.replace(at, 0, at % 3 == 0 ? "\\" : "\\/");
+            const std::string reply = std::string(lead, 'h') + "http" + body + "?imageView";
+            std::set<std::string> referenceSeen;
+            EXPECT_EQ(Scan(reply), ReferencePictureAddresses(reply, referenceSeen)) << "reply: " << reply;
+        }
     }
 }
 
