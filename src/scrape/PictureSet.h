@@ -23,12 +23,17 @@ class PictureSet {
         size_t size;
         uint64_t hash;
     };
+    struct Slot {
+        uint32_t entry = 0;  // index into entries_ + 1; 0 for a free slot
+        uint32_t tag = 0;    // the high half of the entry's hash (the low half chose the slot)
+    };
+    static uint32_t Tag(uint64_t hash) { return static_cast<uint32_t>(hash >> 32); }
     // The table slot that holds the address, or the free slot where it would go.
     size_t FindSlot(std::string_view address, uint64_t hash) const;
     std::string_view Text(const Entry& entry) const { return {allLinksText_.data() + entry.offset, entry.size}; }
     void Grow();
 
-    std::vector<Entry> entries_;   // in listing order
-    std::vector<uint32_t> table_;  // open addressing: entry index + 1, 0 for a free slot; at most half full
+    std::vector<Entry> entries_;  // in listing order
+    std::vector<Slot> table_;     // open addressing, linear probing; at most half full
     std::string allLinksText_;
 };
