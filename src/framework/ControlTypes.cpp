@@ -127,7 +127,7 @@ ImageResourceName ImageNameFromCaption(std::wstring_view caption) {
     return image;
 }
 
-DesignRect SizeGripRect(int32_t clientRightPixels, int32_t clientBottomPixels, float ratioX, float ratioY,
+GripRect SizeGripRect(int32_t clientRightPixels, int32_t clientBottomPixels, float ratioX, float ratioY,
                         int32_t scrollBarWidth, int32_t scrollBarHeight) noexcept {
     const int32_t right = UnscalePixels(clientRightPixels, ratioX);
     const int32_t bottom = UnscalePixels(clientBottomPixels, ratioY);

@@ -59,8 +59,8 @@ ImageResourceName ImageNameFromCaption(std::wstring_view caption);
 
 // The size grip's design rectangle: in the bottom right corner of the client area (client size in pixels turned into
 // design units with the form's ratios), as wide and high as the scroll bar metrics.
-struct DesignRect {
+struct GripRect {
     int32_t x, y, width, height;
 };
-DesignRect SizeGripRect(int32_t clientRightPixels, int32_t clientBottomPixels, float ratioX, float ratioY,
+GripRect SizeGripRect(int32_t clientRightPixels, int32_t clientBottomPixels, float ratioX, float ratioY,
                         int32_t scrollBarWidth, int32_t scrollBarHeight) noexcept;

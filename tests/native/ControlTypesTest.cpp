@@ -94,7 +94,7 @@ TEST(ControlTypes, ImageNamesFromCaptions) {
 
 TEST(ControlTypes, SizeGripSitsInTheCornerInDesignUnits) {
     // 600 x 450 pixels at 1.5 are 400 x 300 design units; the grip is metric-sized in design units.
-    const DesignRect r = SizeGripRect(600, 450, 1.5f, 1.5f, 17, 17);
+    const GripRect r = SizeGripRect(600, 450, 1.5f, 1.5f, 17, 17);
     EXPECT_EQ(r.x, 383);
     EXPECT_EQ(r.y, 283);
     EXPECT_EQ(r.width, 17);
