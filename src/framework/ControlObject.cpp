@@ -26,6 +26,8 @@ ControlObject* NewControlObject() {
 void FreeControlObject(ControlObject* record) noexcept {
     if (record == nullptr) return;
     --gLiveRecords;
+    if (record->largeIcon != nullptr) DestroyIcon(record->largeIcon);
+    if (record->smallIcon != nullptr) DestroyIcon(record->smallIcon);
     delete record;
 }
 

@@ -16,7 +16,7 @@ struct ControlObject {
     int32_t index = 0;      // -1 for control records; the form's record keeps 0
     int32_t id = 0;         // control id; 0 for the form's record
     HWND focus = nullptr;   // form: the control that last had the focus; windowless: the label's window, if any
-    HICON largeIcon = nullptr;  // form only; shared icons, borrowed: never destroyed here
+    HICON largeIcon = nullptr;  // form only; destroyed with the record (a no-op for a shared icon)
     HICON smallIcon = nullptr;
     WString caption;
     uint32_t styleFlags = 0;     // windowless-label flags

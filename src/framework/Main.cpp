@@ -1,7 +1,13 @@
-#include "framework/ModulePath.h"
+#include "framework/App.h"
 #include "framework/Win32.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    (void)CurrentExecutablePath();
-    return 0;
+namespace {
+
+// The process-wide objects exist before the entry function runs and are released after it returns.
+[[maybe_unused]] const ProcessObjects& gProcessObjects = Process();
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
+    return RunApplication(module, BuildAndShowForm1);
 }

@@ -35,11 +35,13 @@ struct GroupIconEntry {
 #pragma pack(pop)
 
 // The program sits two folders above the test program (build/tests/wine/wine_tests.exe, build/VoyantaPictures.exe).
-std::wstring ProgramPath() { return CurrentExecutablePath().folder + L"..\\..\\VoyantaPictures.exe"; }
+std::wstring ProgramPath() {
+    return CurrentExecutablePath().folder + L"..\\..\\VoyantaPictures.exe";
+}
 
 struct ResourceModule {
-    HMODULE module = LoadLibraryExW(ProgramPath().c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HMODULE module =
+        LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ~ResourceModule() {
         if (module) FreeLibrary(module);
     }
@@ -109,7 +111,7 @@ std::vector<IconImage> GroupImages(HMODULE module, const wchar_t* group) {
 // Reads one value of the version block with the system's own reader (version.dll, loaded here by name so that
 // the program itself never imports it).
 class VersionBlock {
-public:
+  public:
     explicit VersionBlock(const std::wstring& path) {
         if (!library_) return;
         using SizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
@@ -140,7 +142,7 @@ public:
         return text;
     }
 
-private:
+  private:
     void* Procedure(const char* name) const { return reinterpret_cast<void*>(GetProcAddress(library_, name)); }
 
     using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
@@ -200,8 +202,7 @@ TEST(ProgramResources, FormIconsLoadAtTheirOwnSizes) {
 TEST(ProgramResources, ManifestAsksForCommonControlsSixAndPerMonitorDpi) {
     ResourceModule program;
     ASSERT_NE(program.module, nullptr);
-    const std::string_view manifest =
-        ResourceBytes(program.module, RT_MANIFEST, MAKEINTRESOURCEW(1));
+    const std::string_view manifest = ResourceBytes(program.module, RT_MANIFEST, MAKEINTRESOURCEW(1));
     ASSERT_FALSE(manifest.empty());
     EXPECT_EQ(manifest.substr(0, 3), "\xEF\xBB\xBF") << "UTF-8 with a byte-order mark";
     const char* required[] = {
