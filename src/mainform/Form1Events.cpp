@@ -1,39 +1,127 @@
 #include "framework/Win32.h"
 
+#include <memory>
+#include <string>
+
 #include <commctrl.h>
 
 #include "download/DownloadFolder.h"
+#include "download/DownloadWorker.h"
 #include "framework/App.h"
 #include "framework/ControlObject.h"
+#include "framework/ControlProperties.h"
 #include "framework/FormProcedure.h"
 #include "mainform/Form1.h"
+#include "mainform/Form1Texts.h"
+#include "scrape/NoteFetch.h"
+#include "scrape/PictureSearch.h"
+#include "services/Clipboard.h"
+#include "services/ListView.h"
 #include "services/WString.h"
 
 namespace {
 
-void Form1Shown() noexcept {
-    ShowDefaultFolder(TheMainForm().Text3.window);
+// Posted by the download thread that ends a run; the window thread then lets the user search and download again.
+constexpr UINT kDownloadRunEndedMessage = WM_APP + 1;
+
+// Keeps both buttons disabled while a run is in flight: a search would clear the rows the workers write to, and a
+// second run would download the same rows twice.
+class ButtonsDuringRun final : public DownloadRunObserver {
+  public:
+    explicit ButtonsDuringRun(HWND form) noexcept : form_(form) {}
+    void OnRunStarted() noexcept override {
+        const MainFormObject& main = TheMainForm();
+        EnableControl(main.Command1.window, false);
+        EnableControl(main.Command2.window, false);
+    }
+    void OnRunFinished() noexcept override { PostMessageW(form_, kDownloadRunEndedMessage, 0, 0); }
+
+  private:
+    HWND form_;  // a window that is gone simply receives nothing
+};
+
+std::unique_ptr<PictureDownloads> downloads;  // made when the window is first shown; window thread
+
+PictureSearchControls SearchControls(const MainFormObject& main) {
+    return {main.Text1.window, main.Command1.window, main.ListView1.window, main.Command2.window, main.Text3.window};
 }
 
-void OnCommand(HWND, WPARAM, LPARAM) noexcept {}
+void Form1Shown(HWND form) noexcept {
+    const MainFormObject& main = TheMainForm();
+    ComposeChunkEndpointBase();
+    TheNoteSource().addressBox = main.Text1.window;
+    ShowDefaultFolder(main.Text3.window);
+    downloads = std::make_unique<PictureDownloads>(main.ListView1.window, std::make_shared<ButtonsDuringRun>(form));
+}
 
-void OnNotify(HWND, const NMHDR&) noexcept {}
+bool DownloadRunning() noexcept {
+    return downloads && downloads->Running();
+}
 
-void OnShown(HWND, LPARAM) noexcept {
-    Form1Shown();
+// A click on the link column's header: every picture address, one per line, to the clipboard.
+void CopyAllLinks(const NMLISTVIEW& click) noexcept {
+    if (click.iSubItem != 1) return;
+    const RtString& links = AllLinksText();
+    if (links.empty()) return;
+    SetClipboardText(links);
+    const HWND list = click.hdr.hwndFrom;
+    const std::wstring header =
+        kLinkHeaderCountStart + std::to_wstring(ListViewGetItemCount(list)) + kLinkHeaderCopiedEnd;
+    ListViewSetColumnText(list, 1, WString(header));
+}
+
+// The address box after a double-click: its whole text replaced by the clipboard's (also by nothing).
+void PasteAddress(HWND addressBox) noexcept {
+    SetControlText(addressBox, WString(GetClipboardText()));
+    const auto length = static_cast<WPARAM>(GetWindowTextLengthW(addressBox));
+    DWORD selectionEnd = 0;
+    SendMessageW(addressBox, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&selectionEnd));
+    SendMessageW(addressBox, EM_SETSEL, length + 10, selectionEnd);  // the start is clamped to the end of the text
+}
+
+void OnCommand(HWND, WPARAM wParam, LPARAM) noexcept {
+    if (HIWORD(wParam) != BN_CLICKED || DownloadRunning()) return;
+    const MainFormObject& main = TheMainForm();
+    if (LOWORD(wParam) == kCommand1Id) FindPictures(SearchControls(main));
+    if (LOWORD(wParam) == kCommand2Id && downloads) downloads->StartDownloads(main.Text3.window);
+}
+
+void OnNotify(HWND, const NMHDR& header) noexcept {
+    if (header.idFrom == static_cast<UINT_PTR>(kListView1Id) && header.code == LVN_COLUMNCLICK)
+        CopyAllLinks(reinterpret_cast<const NMLISTVIEW&>(header));
+}
+
+void OnShown(HWND form, LPARAM) noexcept {
+    Form1Shown(form);
 }
 
 void OnDestroy(HWND) noexcept {
+    // A run still going keeps what it shares with its threads; only the window's own hold goes.
+    downloads.reset();
+    TheNoteSource().addressBox = nullptr;
     ReleaseForm1Controls(TheMainForm());
 }
 
 constexpr FormEvents kForm1Events{OnCommand, OnNotify, OnShown, OnDestroy};
 
-void OnControlMessage(HWND, ControlObject*, UINT, WPARAM, LPARAM) noexcept {}
+void OnRunEnded() noexcept {
+    if (DownloadRunning()) return;  // a newer run has started since this message was posted
+    const MainFormObject& main = TheMainForm();
+    EnableControl(main.Command1.window, true);
+    EnableControl(main.Command2.window, true);
+}
+
+void OnControlMessage(HWND control, ControlObject*, UINT message, WPARAM, LPARAM) noexcept {
+    if (message == WM_LBUTTONDBLCLK && GetDlgCtrlID(control) == kText1Id) PasteAddress(control);
+}
 
 }  // namespace
 
 LRESULT CALLBACK Form1Procedure(HWND form, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == kDownloadRunEndedMessage) {
+        OnRunEnded();
+        return 0;
+    }
     return FormProcedure(form, message, wParam, lParam, kForm1Events);
 }
 

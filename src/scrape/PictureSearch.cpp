@@ -1,0 +1,71 @@
+#include "scrape/PictureSearch.h"
+
+#include "download/DownloadFolder.h"
+#include "download/FileNames.h"
+#include "framework/ControlProperties.h"
+#include "framework/Win32.h"
+#include "mainform/Form1Texts.h"
+#include "scrape/ChunkChain.h"
+#include "scrape/NoteFetch.h"
+#include "services/ListView.h"
+#include "services/WString.h"
+
+namespace {
+
+constexpr int32_t kLinkColumn = 1;
+constexpr int32_t kStatusColumn = 2;
+
+PictureSet& SearchedPictures() noexcept {
+    static PictureSet pictures;  // window thread only
+    return pictures;
+}
+
+// Follow-up chunks of the note whose id the first request took.
+class NoteChunks final : public ChunkSource {
+  public:
+    std::string FetchChunk(std::string_view querySuffix) override {
+        return FetchNoteContent({}, RtString(querySuffix));
+    }
+};
+
+WString FoundHeader(int32_t count) {
+    return WString(std::wstring(kLinkHeaderCountStart) + std::to_wstring(count) + kLinkHeaderFoundEnd);
+}
+
+}  // namespace
+
+void ListViewPictureSink::AddPicture(std::string_view address) {
+    const int32_t row = ListViewGetItemCount(list_);
+    ListViewAddItem(list_, WString(DecimalText(row + 1)));
+    ListViewSetItemText(list_, row, kLinkColumn, WString(RtString(address)));
+}
+
+const RtString& AllLinksText() noexcept {
+    return SearchedPictures().AllLinksText();
+}
+
+void FindPictures(const PictureSearchControls& controls) noexcept {
+    const RtString address = GetControlText(controls.addressBox).ToRtString();
+    if (address.empty()) return;
+
+    EnableControl(controls.findButton, false);
+    EnsureFolderExists(PicturesRootFolder(ExecutableFolderText()));
+    ListViewDeleteAllItems(controls.list);
+    SearchedPictures().Clear();
+    ListViewSetColumnText(controls.list, kLinkColumn, WString(kLinkHeaderSearching));
+
+    const RtString firstReply = FetchNoteContent(address, {});
+    ListViewPictureSink sink(controls.list);
+    NoteChunks chunks;
+    CollectPictureLinks(firstReply, SearchedPictures(), sink, chunks);
+
+    ShowNoteFolder(controls.folderBox, TheNoteSource().noteId);
+    EnableControl(controls.findButton, true);
+    ShowControl(controls.list, false);  // one repaint for all the check boxes
+    const int32_t rows = ListViewGetItemCount(controls.list);
+    for (int32_t row = 0; row < rows; ++row) ListViewSetCheckState(controls.list, row, true);
+    ShowControl(controls.list, true);
+    EnableControl(controls.downloadButton, true);
+    ListViewSetColumnText(controls.list, kLinkColumn, FoundHeader(ListViewGetItemCount(controls.list)));
+    ListViewSetColumnText(controls.list, kStatusColumn, WString(kStatusHeader));
+}

@@ -1,0 +1,35 @@
+#pragma once
+#include <string_view>
+
+#include "framework/Win32.h"
+#include "scrape/ReplyParser.h"
+#include "services/RtString.h"
+
+// The search behind "查找图片": the address in the address box becomes the rows of the picture list, every row
+// checked, and the note's folder in the folder box. Window thread only.
+
+// The controls a search reads and changes.
+struct PictureSearchControls {
+    HWND addressBox = nullptr;      // Text1
+    HWND findButton = nullptr;      // Command1
+    HWND list = nullptr;            // ListView1
+    HWND downloadButton = nullptr;  // Command2
+    HWND folderBox = nullptr;       // Text3
+};
+
+// Appends each new picture as a row: its number (rows before it + 1) in column 0, its address in column 1, the
+// status cell left empty.
+class ListViewPictureSink final : public PictureSink {
+  public:
+    explicit ListViewPictureSink(HWND list) noexcept : list_(list) {}
+    void AddPicture(std::string_view address) override;
+
+  private:
+    HWND list_;  // borrowed
+};
+
+// Every picture address of the last search, each followed by CR LF, in the order of the rows.
+const RtString& AllLinksText() noexcept;
+
+// Runs one search. An empty address box changes nothing.
+void FindPictures(const PictureSearchControls& controls) noexcept;
