@@ -98,6 +98,7 @@ void OnShown(HWND form, LPARAM) noexcept {
 void OnDestroy(HWND) noexcept {
     // A run still going keeps what it shares with its threads; only the window's own hold goes.
     downloads.reset();
+    ForgetPictures();  // the links belong to the list that goes with the window
     TheNoteSource().addressBox = nullptr;
     ReleaseForm1Controls(TheMainForm());
 }

@@ -44,6 +44,10 @@ const RtString& AllLinksText() noexcept {
     return SearchedPictures().AllLinksText();
 }
 
+void ForgetPictures() noexcept {
+    SearchedPictures().Clear();
+}
+
 void FindPictures(const PictureSearchControls& controls) noexcept {
     const RtString address = GetControlText(controls.addressBox).ToRtString();
     if (address.empty()) return;

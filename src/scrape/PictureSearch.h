@@ -30,6 +30,8 @@ class ListViewPictureSink final : public PictureSink {
 
 // Every picture address of the last search, each followed by CR LF, in the order of the rows.
 const RtString& AllLinksText() noexcept;
+// Forgets the last search's addresses, as the list that showed them goes away.
+void ForgetPictures() noexcept;
 
 // Runs one search. An empty address box changes nothing.
 void FindPictures(const PictureSearchControls& controls) noexcept;

@@ -2,6 +2,7 @@
 // A note of the travel-notes site served from the loopback server: its content chunks, in the escaped form the
 // chunk endpoint uses, and its full-size pictures.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scrape/NoteFetch.h"
@@ -10,10 +11,11 @@
 class NoteSite {
   public:
     static constexpr char kChunkPath[] = "/note/ajax/detail/getNoteDetailContentChunk";
-    static constexpr char kNoteId[] = "123";
+    explicit NoteSite(std::string noteId = "123") : noteId_(std::move(noteId)) {}
 
+    const std::string& NoteId() const { return noteId_; }
     // The address the user pastes: only its id matters, the page itself is never fetched.
-    static std::string NoteAddress() { return "http://www.voyanta.com/i/123.html"; }
+    std::string NoteAddress() const { return "http://www.voyanta.com/i/" + noteId_ + ".html"; }
 
     // Points the tool's chunk requests at this server.
     void UseForChunks() const { ComposeChunkEndpointBase("127.0.0.1:" + std::to_string(server.Port())); }
@@ -42,7 +44,7 @@ class NoteSite {
 
     // Chunks served in order: the first for the note id alone, each next one for the seq the previous one names.
     void ServeChunks(const std::vector<std::vector<std::string>>& chunks) {
-        const std::string first = std::string(kChunkPath) + "?id=" + kNoteId;
+        const std::string first = std::string(kChunkPath) + "?id=" + noteId_;
         for (size_t k = 0; k < chunks.size(); ++k) {
             const bool more = k + 1 < chunks.size();
             const int nextSeq = static_cast<int>(10 * (k + 1));
@@ -64,4 +66,7 @@ class NoteSite {
     }
 
     loopback::LoopbackServer server;
+
+  private:
+    std::string noteId_;
 };

@@ -89,7 +89,7 @@ class PictureSearchTest : public Form1Fixture {
 
 TEST_F(PictureSearchTest, ThreeChunksFillTheListInOrderAllChecked) {
     site_.ServeChunks({{"a.jpg", "b.png", "a.jpg"}, {"c.jpeg", "b.png"}, {"d.JPG"}});
-    Search(NoteSite::NoteAddress());
+    Search(site_.NoteAddress());
 
     EXPECT_EQ(Rows(), (std::vector<Row>{Listed(1, site_.Picture("a.jpg")), Listed(2, site_.Picture("b.png")),
                                         Listed(3, site_.Picture("c.jpeg")), Listed(4, site_.Picture("d.JPG"))}));
@@ -107,7 +107,7 @@ TEST_F(PictureSearchTest, FindButtonIsDisabledWhileTheSearchRuns) {
         findEnabledDuringFetch = IsWindowEnabled(Form().Command1.window) ? 1 : 0;  // reads the style, sends nothing
         return Response::Text(site_.Chunk({"x.jpg"}, false, 1));
     });
-    Search(NoteSite::NoteAddress());
+    Search(site_.NoteAddress());
     EXPECT_EQ(findEnabledDuringFetch.load(), 0);
     ExpectSearchEnded(1, PicturesFolder() + L"123\\");
 }
@@ -124,7 +124,7 @@ TEST_F(PictureSearchTest, EmptyAddressChangesNothing) {
 
 TEST_F(PictureSearchTest, SecondSearchReplacesTheRowsAndNumbersFromOne) {
     site_.ServeChunks({{"a.jpg", "b.jpg", "c.jpg"}});
-    Search(NoteSite::NoteAddress());
+    Search(site_.NoteAddress());
     ASSERT_EQ(ListViewGetItemCount(List()), 3);
     // What a finished download leaves behind.
     ListViewSetItemText(List(), 0, 2, WString(L"\u4E0B\u8F7D\u5B8C\u6210"));
@@ -134,7 +134,7 @@ TEST_F(PictureSearchTest, SecondSearchReplacesTheRowsAndNumbersFromOne) {
     NoteSite other;
     other.ServeChunks({{"z.png"}, {"y.png"}});
     other.UseForChunks();
-    Search(NoteSite::NoteAddress());
+    Search(site_.NoteAddress());
     EXPECT_EQ(Rows(), (std::vector<Row>{Listed(1, other.Picture("z.png")), Listed(2, other.Picture("y.png"))}));
     EXPECT_EQ(AllLinksText(), other.Picture("z.png") + "\r\n" + other.Picture("y.png") + "\r\n");
     ExpectSearchEnded(2, PicturesFolder() + L"123\\");
@@ -142,7 +142,7 @@ TEST_F(PictureSearchTest, SecondSearchReplacesTheRowsAndNumbersFromOne) {
 
 TEST_F(PictureSearchTest, SearchThatFindsNothingShowsACountOfZero) {
     site_.ServeChunks({{}});
-    Search(NoteSite::NoteAddress());
+    Search(site_.NoteAddress());
     ExpectSearchEnded(0, PicturesFolder() + L"123\\");
     EXPECT_EQ(AllLinksText(), "");
 
@@ -164,13 +164,13 @@ class PictureSearchRobustness : public PictureSearchTest {
     void SearchWithFirstReply(std::string body) {
         site_.server.ServeTarget(std::string(NoteSite::kChunkPath) + "?id=123",
                                  Response::Text(std::move(body), 200, "application/json"));
-        Search(NoteSite::NoteAddress());
+        Search(site_.NoteAddress());
     }
     void ExpectWindowStillWorks() {
         NoteSite fresh;
         fresh.ServeChunks({{"after.jpg"}});
         fresh.UseForChunks();
-        Search(NoteSite::NoteAddress());
+        Search(site_.NoteAddress());
         EXPECT_EQ(Rows(), (std::vector<Row>{Listed(1, fresh.Picture("after.jpg"))}));
         ExpectSearchEnded(1, PicturesFolder() + L"123\\");
     }
@@ -222,7 +222,7 @@ TEST_F(PictureSearchRobustness, ChainThatNeverStopsAnnouncingMore) {
     NoteSite bare;
     bare.UseForChunks();
     bare.server.SetFallback([](const Request&) { return Response::Text("{\"has_more\":true}"); });
-    Search(NoteSite::NoteAddress());
+    Search(site_.NoteAddress());
     EXPECT_EQ(bare.server.RequestCount(), 2u);
     ExpectSearchEnded(0, PicturesFolder() + L"123\\");
     ExpectWindowStillWorks();
