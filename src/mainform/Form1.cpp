@@ -49,15 +49,17 @@ struct ControlDesign {
     int32_t exStyle;
 };
 
+// clang-format off
 constexpr ControlDesign kText1{"Text1", L"TEXTBOX", kText1Id, kAddressHint, 74, 20, 574, 29, 0x54811080, 0};
-constexpr ControlDesign kCommand1{"Command1", L"BUTTON", kCommand1Id, kFindPicturesCaption, 661,
-                                  18,         89,        32,          0x54000F00,           0};
+constexpr ControlDesign kCommand1{"Command1", L"BUTTON", kCommand1Id, kFindPicturesCaption,
+                                  661, 18, 89, 32, 0x54000F00, 0};
 constexpr ControlDesign kLabel1{"Label1", nullptr, kLabel1Id, kAddressLabel, 15, 24, 73, 25, 0, 0};
 constexpr ControlDesign kListView1{"ListView1", L"LISTVIEW", kListView1Id, L"", 14, 111, 741, 348, 0x5600004D, 0x200};
-constexpr ControlDesign kCommand2{"Command2", L"BUTTON", kCommand2Id, kDownloadSelectedCaption, 661, 64, 89, 32,
-                                  0x5C000F00, 0};
+constexpr ControlDesign kCommand2{"Command2", L"BUTTON", kCommand2Id, kDownloadSelectedCaption,
+                                  661, 64, 89, 32, 0x5C000F00, 0};
 constexpr ControlDesign kLabel3{"Label3", nullptr, kLabel3Id, kFolderLabel, 15, 71, 73, 25, 0, 0};
 constexpr ControlDesign kText3{"Text3", L"TEXTBOX", kText3Id, L"", 74, 65, 574, 29, 0x54801080, 0};
+// clang-format on
 
 struct ColumnDesign {
     const wchar_t* header;

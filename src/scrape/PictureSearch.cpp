@@ -57,6 +57,8 @@ void FindPictures(const PictureSearchControls& controls) noexcept {
     ListViewDeleteAllItems(controls.list);
     SearchedPictures().Clear();
     ListViewSetColumnText(controls.list, kLinkColumn, WString(kLinkHeaderSearching));
+    // The window thread is busy until the last chunk is in: paint the searching state now, or it is never seen.
+    RedrawWindow(GetParent(controls.list), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 
     const RtString firstReply = FetchNoteContent(address, {});
     ListViewPictureSink sink(controls.list);
