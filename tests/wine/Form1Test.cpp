@@ -78,6 +78,12 @@ class Form1Test : public Form1Fixture {
         EXPECT_EQ(ChildBox(Form().Text3.window), e.text3);
         for (int c = 0; c < 3; ++c) EXPECT_EQ(Column(Form().ListView1.window, c).width, e.columns[c]) << "column " << c;
     }
+
+    // What holds at any DPI.
+    void ExpectWindowAsBuilt();
+    void ExpectControlsAsStarted();
+    void ExpectListAsBuilt();
+    void ExpectCursors();
 };
 
 }  // namespace
@@ -103,7 +109,7 @@ TEST_F(Form1Test, LayoutDpi144) {
                   {75, 882, 120}});
 }
 
-TEST_F(Form1Test, WindowIsAFixedSizeCentredFormWithItsCaption) {
+void Form1Test::ExpectWindowAsBuilt() {
     EXPECT_EQ(Gbk(GetControlText(form_)), gbk::kCaption);
     EXPECT_EQ(ClassOf(form_), L"Quellan");
     const auto style = static_cast<DWORD>(GetWindowLongW(form_, GWL_STYLE));
@@ -128,7 +134,7 @@ TEST_F(Form1Test, WindowIsAFixedSizeCentredFormWithItsCaption) {
     }
 }
 
-TEST_F(Form1Test, ControlsStartWithTheirTextsStylesAndFocus) {
+void Form1Test::ExpectControlsAsStarted() {
     struct Row {
         const FormControl& control;
         int id;
@@ -204,7 +210,7 @@ TEST_F(Form1Test, LabelsArePaintedByTheFormInOrder) {
     EXPECT_EQ((Box{label3->left, label3->top, label3->width, label3->height}), (Box{15, 71, 73, 25}));
 }
 
-TEST_F(Form1Test, PictureListHasItsColumnsStylesAndColours) {
+void Form1Test::ExpectListAsBuilt() {
     const HWND list = Form().ListView1.window;
     const ColumnShown c0 = Column(list, 0), c1 = Column(list, 1), c2 = Column(list, 2);
     EXPECT_EQ(c0.header, gbk::kNumberHeader);
@@ -225,7 +231,7 @@ TEST_F(Form1Test, PictureListHasItsColumnsStylesAndColours) {
         << "a new row has a check box";
 }
 
-TEST_F(Form1Test, HandCursorOverTheFolderBoxOnly) {
+void Form1Test::ExpectCursors() {
     // The mouse over a control: the control asks its parent first, as every child window does.
     const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
     SendMessageW(Form().Text3.window, WM_SETCURSOR, reinterpret_cast<WPARAM>(Form().Text3.window), overClient);
@@ -248,4 +254,27 @@ TEST_F(Form1Test, FocusComesBackToTheControlThatHadIt) {
     SetFocus(nullptr);
     SendMessageW(form_, WM_SETFOCUS, 0, 0);
     EXPECT_EQ(GetFocus(), Form().Text3.window);
+}
+
+TEST_F(Form1Test, WindowIsAFixedSizeCentredFormWithItsCaption) {
+    ExpectWindowAsBuilt();
+}
+
+TEST_F(Form1Test, ControlsStartWithTheirTextsStylesAndFocus) {
+    ExpectControlsAsStarted();
+}
+
+TEST_F(Form1Test, PictureListHasItsColumnsStylesAndColours) {
+    ExpectListAsBuilt();
+}
+
+TEST_F(Form1Test, HandCursorOverTheFolderBoxOnly) {
+    ExpectCursors();
+}
+
+TEST_F(Form1Test, StartStateDpi144) {
+    ExpectWindowAsBuilt();
+    ExpectControlsAsStarted();
+    ExpectListAsBuilt();
+    ExpectCursors();
 }
