@@ -10,12 +10,16 @@ inline constexpr uint32_t kColorMarkerBits = 0x7F7F7Fu;
 inline constexpr ColorValue kDefaultColor = 0x197F7F7Fu;
 inline constexpr int32_t kNoColor = -1;  // "no colour": the default handed to a resolution that may find none
 
-constexpr ColorValue SystemColorValue(int index) { return (static_cast<uint32_t>(index) << 24) | kColorMarkerBits; }
+constexpr ColorValue SystemColorValue(int index) {
+    return (static_cast<uint32_t>(index) << 24) | kColorMarkerBits;
+}
 
 enum class ColorKind { Plain, System, Default };
 ColorKind ClassifyColor(ColorValue value) noexcept;
 // The system colour index of a system-colour code (only meaningful for ColorKind::System).
-inline int SystemColorIndex(ColorValue value) noexcept { return static_cast<int>(value >> 24); }
+inline int SystemColorIndex(ColorValue value) noexcept {
+    return static_cast<int>(value >> 24);
+}
 
 // Resolves a code to a GDI colour (0x00BBGGRR, alpha dropped) or to the given default. sysColor(index) is the
 // platform's system colour table, e.g. GetSysColor.

@@ -31,14 +31,18 @@ void FreeControlObject(ControlObject* record) noexcept {
     delete record;
 }
 
-int32_t LiveControlObjectCount() noexcept { return gLiveRecords; }
+int32_t LiveControlObjectCount() noexcept {
+    return gLiveRecords;
+}
 
 void AttachFormRecord(HWND form, ControlObject* record) noexcept {
     SetPropW(form, kRecordProperty, record);
     HandleTableInsert(form, record);
 }
 
-void AttachControlRecord(HWND control, ControlObject* record) noexcept { HandleTableInsert(control, record); }
+void AttachControlRecord(HWND control, ControlObject* record) noexcept {
+    HandleTableInsert(control, record);
+}
 
 void ChainWindowlessRecord(ControlObject* formRecord, ControlObject* record) noexcept {
     if (formRecord == nullptr || record == nullptr) return;
@@ -54,11 +58,21 @@ ControlObject* FindControlObject(HWND window) noexcept {
     return HandleTableFind(window);
 }
 
-void HandleTableInsert(HWND window, ControlObject* record) noexcept { Table().Insert(window, record); }
-ControlObject* HandleTableFind(HWND window) noexcept { return Table().Find(window); }
-void HandleTableRemove(HWND window) noexcept { Table().Remove(window); }
-size_t HandleTableCount() noexcept { return Table().Count(); }
-size_t HandleTableBlockCount() noexcept { return Table().BlockCount(); }
+void HandleTableInsert(HWND window, ControlObject* record) noexcept {
+    Table().Insert(window, record);
+}
+ControlObject* HandleTableFind(HWND window) noexcept {
+    return Table().Find(window);
+}
+void HandleTableRemove(HWND window) noexcept {
+    Table().Remove(window);
+}
+size_t HandleTableCount() noexcept {
+    return Table().Count();
+}
+size_t HandleTableBlockCount() noexcept {
+    return Table().BlockCount();
+}
 
 int32_t ResolveColor(ColorValue value, int32_t defaultColor) noexcept {
     return ResolveColorValue(value, defaultColor, [](int index) { return GetSysColor(index); });

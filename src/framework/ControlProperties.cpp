@@ -17,7 +17,9 @@ std::wstring ClassOf(HWND window) {
     return name;
 }
 
-bool ClassIs(HWND window, const wchar_t* name) { return lstrcmpiW(ClassOf(window).c_str(), name) == 0; }
+bool ClassIs(HWND window, const wchar_t* name) {
+    return lstrcmpiW(ClassOf(window).c_str(), name) == 0;
+}
 
 void Repaint(HWND window) noexcept {
     InvalidateRect(window, nullptr, TRUE);
@@ -78,9 +80,9 @@ void SetControlFont(HWND control, std::string_view descriptor) noexcept {
 }
 
 HCURSOR CursorFromCode(int32_t code) noexcept {
-    static const LPCWSTR kCursors[] = {IDC_APPSTARTING, IDC_ARROW,    IDC_CROSS,  IDC_HELP,  IDC_IBEAM,
-                                       IDC_NO,          IDC_SIZEALL,  IDC_SIZENESW, IDC_SIZENS, IDC_SIZENWSE,
-                                       IDC_SIZEWE,      IDC_UPARROW,  IDC_WAIT,   IDC_HAND};
+    static const LPCWSTR kCursors[] = {IDC_APPSTARTING, IDC_ARROW,   IDC_CROSS,    IDC_HELP,   IDC_IBEAM,
+                                       IDC_NO,          IDC_SIZEALL, IDC_SIZENESW, IDC_SIZENS, IDC_SIZENWSE,
+                                       IDC_SIZEWE,      IDC_UPARROW, IDC_WAIT,     IDC_HAND};
     if (code < 1 || code > 14) return nullptr;
     return LoadCursorW(nullptr, kCursors[code - 1]);
 }
@@ -98,8 +100,8 @@ void SetFormBackColor(HWND form, ColorValue color) noexcept {
     record->backColor = color;
     const int32_t resolved = ResolveColor(color, static_cast<int32_t>(GetSysColor(COLOR_BTNFACE)));
     const HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(resolved));
-    const auto old = reinterpret_cast<HBRUSH>(
-        SetClassLongPtrW(form, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush)));
+    const auto old =
+        reinterpret_cast<HBRUSH>(SetClassLongPtrW(form, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush)));
     // The class starts with a system colour index, not a brush; only a brush made here is deleted.
     if (reinterpret_cast<ULONG_PTR>(old) > COLOR_MENUBAR + 1) DeleteObject(old);
     Repaint(form);

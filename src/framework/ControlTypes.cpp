@@ -48,7 +48,8 @@ const Row kRows[] = {
      {L"SysDateTimePick32", 0x10010000, kNone, false, false, false, ControlSetup::DateTimePicker}},
     {{L"MONTHCALENDAR", L"MONTHCAL", L"SYSMONTHCAL32"},
      {L"SysMonthCal32", 0x10010000, 0x200, false, false, false, ControlSetup::None}},
-    {{L"IPADDRESS", L"SYSIPADDRESS32"}, {L"SysIPAddress32", 0x10010000, 0x200, false, false, false, ControlSetup::None}},
+    {{L"IPADDRESS", L"SYSIPADDRESS32"},
+     {L"SysIPAddress32", 0x10010000, 0x200, false, false, false, ControlSetup::None}},
     {{L"HOTKEY", L"MSCTLS_HOTKEY32"}, {L"msctls_hotkey32", 0x10010000, 0x200, false, false, false, ControlSetup::None}},
     {{L"ANIMATE", L"ANIMATION", L"SYSANIMATE32"},
      {L"SysAnimate32", 0x10000002, kNone, false, false, false, ControlSetup::None}},
@@ -65,7 +66,8 @@ const Row kRows[] = {
      {L"msctls_trackbar32", 0x10010101, kNone, true, false, false, ControlSetup::TrackBar}},
     // A slider is a trackbar that keeps the platform's own range.
     {{L"SLIDER"}, {L"msctls_trackbar32", 0x10010101, kNone, true, false, false, ControlSetup::None}},
-    {{L"UPDOWN", L"MSCTLS_UPDOWN32"}, {L"msctls_updown32", 0x10000027, kNone, true, false, false, ControlSetup::UpDown}},
+    {{L"UPDOWN", L"MSCTLS_UPDOWN32"},
+     {L"msctls_updown32", 0x10000027, kNone, true, false, false, ControlSetup::UpDown}},
     {{L"RICHEDIT", L"RICHEDIT50W"}, {L"RichEdit50W", 0x103191C4, 0x200, false, false, false, ControlSetup::None}},
 };
 
@@ -128,7 +130,7 @@ ImageResourceName ImageNameFromCaption(std::wstring_view caption) {
 }
 
 GripRect SizeGripRect(int32_t clientRightPixels, int32_t clientBottomPixels, float ratioX, float ratioY,
-                        int32_t scrollBarWidth, int32_t scrollBarHeight) noexcept {
+                      int32_t scrollBarWidth, int32_t scrollBarHeight) noexcept {
     const int32_t right = UnscalePixels(clientRightPixels, ratioX);
     const int32_t bottom = UnscalePixels(clientBottomPixels, ratioY);
     return {right - scrollBarWidth, bottom - scrollBarHeight, scrollBarWidth, scrollBarHeight};

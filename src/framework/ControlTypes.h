@@ -21,8 +21,8 @@ enum class ControlSetup : uint8_t {
     IconButton,
 };
 
-inline constexpr int32_t kUseTypeDefault = -1;  // a style or extended style of -1 asks for the type's default
-inline constexpr uint32_t kChildStyle = 0x40000000u;            // WS_CHILD
+inline constexpr int32_t kUseTypeDefault = -1;        // a style or extended style of -1 asks for the type's default
+inline constexpr uint32_t kChildStyle = 0x40000000u;  // WS_CHILD
 inline constexpr uint32_t kControlParentExStyle = 0x00010000u;  // WS_EX_CONTROLPARENT
 
 struct ControlType {
@@ -63,4 +63,4 @@ struct GripRect {
     int32_t x, y, width, height;
 };
 GripRect SizeGripRect(int32_t clientRightPixels, int32_t clientBottomPixels, float ratioX, float ratioY,
-                        int32_t scrollBarWidth, int32_t scrollBarHeight) noexcept;
+                      int32_t scrollBarWidth, int32_t scrollBarHeight) noexcept;

@@ -124,12 +124,11 @@ HWND AddControl(FormWindow& form, std::wstring_view typeName, HWND parent, int32
         y = grip.y;
     }
     const PixelRect scaled{ScaleDesign(x, form.ratioX), ScaleDesign(y, form.ratioY), ScaleDesign(width, form.ratioX),
-                      ScaleDesign(height, form.ratioY)};
+                           ScaleDesign(height, form.ratioY)};
     const std::wstring text(caption);
-    const HWND control = CreateWindowExW(styles.exStyle, className.c_str(), text.c_str(), styles.style, scaled.x,
-                                         scaled.y, scaled.width, scaled.height, parent,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), form.module,
-                                         creationParameter);
+    const HWND control = CreateWindowExW(
+        styles.exStyle, className.c_str(), text.c_str(), styles.style, scaled.x, scaled.y, scaled.width, scaled.height,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), form.module, creationParameter);
     if (control == nullptr) return nullptr;
 
     if (form.font && !type.noFont) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(form.font.Get()), TRUE);

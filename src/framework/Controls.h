@@ -10,12 +10,14 @@ struct FormWindow;
 
 // How a new control's messages reach the form's code.
 struct ControlSubclass {
-    WNDPROC classic = nullptr;          // replaces the control's procedure; the previous one is kept in "OLDWNDPROC"
-    SUBCLASSPROC procedure = nullptr;   // otherwise installed with SetWindowSubclass(id, data)
+    WNDPROC classic = nullptr;         // replaces the control's procedure; the previous one is kept in "OLDWNDPROC"
+    SUBCLASSPROC procedure = nullptr;  // otherwise installed with SetWindowSubclass(id, data)
     UINT_PTR id = 0;
     DWORD_PTR data = 0;
 };
-inline ControlSubclass ClassicSubclass(WNDPROC procedure) { return {procedure, nullptr, 0, 0}; }
+inline ControlSubclass ClassicSubclass(WNDPROC procedure) {
+    return {procedure, nullptr, 0, 0};
+}
 inline ControlSubclass SharedSubclass(SUBCLASSPROC procedure, UINT_PTR id, DWORD_PTR data) {
     return {nullptr, procedure, id, data};
 }

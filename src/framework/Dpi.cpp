@@ -54,8 +54,8 @@ bool QueryProcessDpiAware() noexcept {
     const UniqueLibrary user32(LoadLibraryW(L"user32.dll"));
     if (!user32) return false;
     using IsAwareFn = BOOL(WINAPI*)();
-    const auto isAware = reinterpret_cast<IsAwareFn>(
-        reinterpret_cast<void*>(GetProcAddress(user32.Get(), "IsProcessDPIAware")));
+    const auto isAware =
+        reinterpret_cast<IsAwareFn>(reinterpret_cast<void*>(GetProcAddress(user32.Get(), "IsProcessDPIAware")));
     return isAware != nullptr && isAware() != FALSE;
 }
 
@@ -82,10 +82,18 @@ int32_t ScreenDpiY() noexcept {
     return GetDeviceCaps(screen.Get(), LOGPIXELSY);
 }
 
-float ScaleX(float value) noexcept { return value * CachedRatio(gScaleX, LOGPIXELSX); }
-float ScaleY(float value) noexcept { return value * CachedRatio(gScaleY, LOGPIXELSY); }
-float UnscaleX(float value) noexcept { return value / CachedRatio(gUnscaleX, LOGPIXELSX); }
-float UnscaleY(float value) noexcept { return value / CachedRatio(gUnscaleY, LOGPIXELSY); }
+float ScaleX(float value) noexcept {
+    return value * CachedRatio(gScaleX, LOGPIXELSX);
+}
+float ScaleY(float value) noexcept {
+    return value * CachedRatio(gScaleY, LOGPIXELSY);
+}
+float UnscaleX(float value) noexcept {
+    return value / CachedRatio(gUnscaleX, LOGPIXELSX);
+}
+float UnscaleY(float value) noexcept {
+    return value / CachedRatio(gUnscaleY, LOGPIXELSY);
+}
 
 HFONT CreateScaledFont(std::wstring_view face, int32_t points, int32_t dpi, int32_t weight, uint8_t italic,
                        uint8_t underline, uint8_t strikeout, uint8_t charset) noexcept {
@@ -120,4 +128,6 @@ HFONT FontFromDescriptor(std::string_view descriptor) noexcept {
     return font;
 }
 
-size_t FontCacheSize() noexcept { return TheFontCache().descriptors.size(); }
+size_t FontCacheSize() noexcept {
+    return TheFontCache().descriptors.size();
+}

@@ -14,7 +14,9 @@ int32_t RoundHalfEven(double value) noexcept {
     return static_cast<int32_t>(whole);
 }
 
-float RatioFromDpi(int32_t dpi) noexcept { return static_cast<float>(dpi / 96.0); }
+float RatioFromDpi(int32_t dpi) noexcept {
+    return static_cast<float>(dpi / 96.0);
+}
 
 int32_t ScaleDesign(int32_t design, float ratio) noexcept {
     // The product is a 32-bit float, as the ratios are: 777 * 1.5f = 1165.5f -> 1166.
@@ -26,7 +28,9 @@ int32_t UnscalePixels(int32_t pixels, float ratio) noexcept {
     return RoundHalfEven(static_cast<float>(pixels) / ratio);
 }
 
-float RequestedFormDpi(bool processDpiAware) noexcept { return processDpiAware ? -1.0f : 96.0f; }
+float RequestedFormDpi(bool processDpiAware) noexcept {
+    return processDpiAware ? -1.0f : 96.0f;
+}
 
 FormDpi ResolveFormDpi(float requested, int32_t screenDpiX, int32_t screenDpiY) noexcept {
     FormDpi form;
@@ -68,7 +72,9 @@ int32_t FontHeightFromPoints(int32_t points, int32_t screenDpiY) noexcept {
     return -MulDivRounded(points, screenDpiY, 72);
 }
 
-bool FontWantsAntialiasing(int32_t points) noexcept { return points >= 16; }
+bool FontWantsAntialiasing(int32_t points) noexcept {
+    return points >= 16;
+}
 
 int32_t VersionNumber(uint32_t major, uint32_t minor) noexcept {
     return static_cast<int32_t>(major * 100u + minor);

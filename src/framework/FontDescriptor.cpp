@@ -12,7 +12,9 @@ std::string_view TrimBlanks(std::string_view s) {
     return s.substr(first, last - first + 1);
 }
 
-int32_t FieldNumber(std::string_view field) { return static_cast<int32_t>(UnsignedFromText(field)); }
+int32_t FieldNumber(std::string_view field) {
+    return static_cast<int32_t>(UnsignedFromText(field));
+}
 
 }  // namespace
 

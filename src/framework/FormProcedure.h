@@ -27,13 +27,11 @@ LRESULT FormProcedure(HWND form, UINT message, WPARAM wParam, LPARAM lParam, con
 LRESULT CALLBACK PlainFormProcedure(HWND form, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 // A control's own events, called first by the generic control procedure; the message then goes on as usual.
-using ControlEvent = void (*)(HWND control, ControlObject* record, UINT message, WPARAM wParam,
-                              LPARAM lParam) noexcept;
+using ControlEvent = void (*)(HWND control, ControlObject* record, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 // The generic part of a classic control subclass: records the focus with the owning form, restores the control's
 // previous procedure (window property "OLDWNDPROC") and frees its record on WM_DESTROY, and passes every message on to
 // that previous procedure.
-LRESULT ControlSubclassProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
-                                 ControlEvent event) noexcept;
+LRESULT ControlSubclassProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam, ControlEvent event) noexcept;
 // The generic control procedure with no events of its own.
 LRESULT CALLBACK PlainControlProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;

@@ -78,7 +78,9 @@ FormWindow::~FormWindow() {
     if (!className.empty() && UnregisterClassW(className.c_str(), module)) ForgetClass(className, module, classAtom);
 }
 
-int32_t LiveFormWindowCount() noexcept { return gLiveFormWindows; }
+int32_t LiveFormWindowCount() noexcept {
+    return gLiveFormWindows;
+}
 
 HFONT CreateFormDefaultFont(const FormWindow& form, std::wstring_view face, int32_t points, int32_t weight,
                             uint8_t italic, uint8_t underline, uint8_t strikeout, uint8_t charset) noexcept {
@@ -126,15 +128,17 @@ ATOM RegisterFormClass(std::wstring_view className, HINSTANCE module, WNDPROC pr
     return atom;
 }
 
-int32_t FormClassCounter() noexcept { return Registry().counter; }
+int32_t FormClassCounter() noexcept {
+    return Registry().counter;
+}
 
-HWND CreateFormWindow(FormWindow& form, HWND parent, std::wstring_view caption, WNDPROC procedure, int32_t x,
-                      int32_t y, int32_t width, int32_t height, DWORD style, DWORD exStyle) noexcept {
+HWND CreateFormWindow(FormWindow& form, HWND parent, std::wstring_view caption, WNDPROC procedure, int32_t x, int32_t y,
+                      int32_t width, int32_t height, DWORD style, DWORD exStyle) noexcept {
     if (form.window != nullptr) return nullptr;
     form.classAtom = RegisterFormClass(form.className, form.module, procedure);
     if (form.classAtom == 0) return nullptr;
-    if (!form.font) form.font.Reset(CreateFormDefaultFont(form, form.fontFace, form.fontSize, FW_NORMAL, 0, 0, 0,
-                                                          DEFAULT_CHARSET));
+    if (!form.font)
+        form.font.Reset(CreateFormDefaultFont(form, form.fontFace, form.fontSize, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET));
     const auto scale = [](int32_t v, float ratio) { return v == kUseDefaultCoordinate ? v : ScaleDesign(v, ratio); };
     const std::wstring title(caption);
     const HWND window = CreateWindowExW(exStyle, MAKEINTATOM(form.classAtom), title.c_str(), style,

@@ -52,8 +52,8 @@ int32_t FormClassCounter() noexcept;
 // Creates the form's window: registers its class, makes its default font, scales the design rectangle by the form's
 // ratios (CW_USEDEFAULT passes unscaled), passes the FormWindow as the creation parameter, sends the font and stores
 // the FormWindow in the extra bytes. 0 when the form already has a window or registration or creation fails.
-HWND CreateFormWindow(FormWindow& form, HWND parent, std::wstring_view caption, WNDPROC procedure, int32_t x,
-                      int32_t y, int32_t width, int32_t height, DWORD style, DWORD exStyle) noexcept;
+HWND CreateFormWindow(FormWindow& form, HWND parent, std::wstring_view caption, WNDPROC procedure, int32_t x, int32_t y,
+                      int32_t width, int32_t height, DWORD style, DWORD exStyle) noexcept;
 
 // The FormWindow of a window of a form class registered here; null for any other window.
 FormWindow* FormWindowFromHandle(HWND window) noexcept;

@@ -11,7 +11,7 @@
 // Not synchronised: one thread only.
 template <typename Handle, typename Record>
 class HandleChain {
-public:
+  public:
     static constexpr size_t kBlockSize = 100;
 
     void Insert(Handle handle, Record* record) {
@@ -79,7 +79,7 @@ public:
         return -1;
     }
 
-private:
+  private:
     struct Entry {
         Handle handle{};
         Record* record = nullptr;

@@ -9,7 +9,9 @@ namespace {
 // Process-wide result of the modal loop; nothing in this program sets it.
 INT_PTR gModalResult = 0;
 
-bool IsMdiChild(HWND window) noexcept { return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0; }
+bool IsMdiChild(HWND window) noexcept {
+    return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0;
+}
 
 // Climbs from a child window to its top-level window, stopping at an MDI child.
 HWND TopLevelOf(HWND window) noexcept {

@@ -39,7 +39,7 @@ using UniqueLibrary = Unique<LibraryTraits>;
 
 // A device context of the whole screen for the span of a query.
 class ScreenDc {
-public:
+  public:
     ScreenDc() noexcept : dc_(GetDC(nullptr)) {}
     ScreenDc(const ScreenDc&) = delete;
     ScreenDc& operator=(const ScreenDc&) = delete;
@@ -48,6 +48,6 @@ public:
     }
     HDC Get() const noexcept { return dc_; }
 
-private:
+  private:
     HDC dc_;
 };

@@ -4,7 +4,9 @@
 
 namespace {
 // A fake system colour table: index i has the colour 0x00i0i0i0-ish pattern, so a mix-up of indices shows.
-int32_t FakeSysColor(int index) { return 0x010101 * (index + 1); }
+int32_t FakeSysColor(int index) {
+    return 0x010101 * (index + 1);
+}
 }  // namespace
 
 TEST(ColorValue, ResolvesPlainSystemAndDefaultCodes) {

@@ -37,22 +37,15 @@ TEST(ControlTypes, DefaultsAndSpecialStyles) {
         int32_t style, exStyle;
         uint32_t wantStyle, wantExStyle;
     } cases[] = {
-        {L"BUTTON", -1, -1, 0x50010F00, 0},
-        {L"BUTTON", 1, -1, 0x50010F01, 0},  // default push button
-        {L"BUTTON", 0x8000, 0, 0x50018F00, 0},
-        {L"BUTTON", 11, 0, 0x5001000B, 0},
+        {L"BUTTON", -1, -1, 0x50010F00, 0},           {L"BUTTON", 1, -1, 0x50010F01, 0},  // default push button
+        {L"BUTTON", 0x8000, 0, 0x50018F00, 0},        {L"BUTTON", 11, 0, 0x5001000B, 0},
         {L"BUTTON", 0x54000F00, 0, 0x54000F00, 0},  // explicit styles pass unchanged
-        {L"RADIOBUTTON", 0x20000, -1, 0x50030D09, 0},
-        {L"OPTION", -1, -1, 0x50010D09, 0},
+        {L"RADIOBUTTON", 0x20000, -1, 0x50030D09, 0}, {L"OPTION", -1, -1, 0x50010D09, 0},
         {L"CHECKBOX", 1, -1, 0x40000001, 0},  // special values belong to buttons and option buttons only
-        {L"TEXTBOX", -1, -1, 0x50010080, 0x200},
-        {L"TEXTBOX", 0x54811080, 0, 0x54811080, 0},
-        {L"LISTVIEW", -1, -1, 0x52010349, 0x200},
-        {L"LISTVIEW", 0x5600004D, 0x200, 0x5600004D, 0x200},
-        {L"TAB", -1, -1, 0x56030800, 0x10000},
-        {L"TABCONTROL", -1, 0x200, 0x56030800, 0x10200},
-        {L"BITMAPLABEL", -1, -1, 0x5002000E, 0x20},
-        {L"COMBOBOX", -1, -1, 0x50A10302, 0x200},
+        {L"TEXTBOX", -1, -1, 0x50010080, 0x200},      {L"TEXTBOX", 0x54811080, 0, 0x54811080, 0},
+        {L"LISTVIEW", -1, -1, 0x52010349, 0x200},     {L"LISTVIEW", 0x5600004D, 0x200, 0x5600004D, 0x200},
+        {L"TAB", -1, -1, 0x56030800, 0x10000},        {L"TABCONTROL", -1, 0x200, 0x56030800, 0x10200},
+        {L"BITMAPLABEL", -1, -1, 0x5002000E, 0x20},   {L"COMBOBOX", -1, -1, 0x50A10302, 0x200},
         {L"UNKNOWNCLASS", -1, -1, 0x40000000, 0},
     };
     for (const Case& c : cases) {

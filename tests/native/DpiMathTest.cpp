@@ -10,8 +10,9 @@ TEST(DpiMath, RoundsHalvesToTheEvenNeighbour) {
         double value;
         int32_t rounded;
     } cases[] = {
-        {1165.5, 1166}, {22.5, 22}, {73.5, 74}, {132.0, 132}, {0.5, 0},  {1.5, 2},       {2.5, 2},   {-0.5, 0},
-        {-1.5, -2},     {-2.5, -2}, {0.49, 0},  {0.51, 1},    {-0.51, -1}, {1e12, 2147483647}, {-1e12, -2147483647 - 1},
+        {1165.5, 1166}, {22.5, 22}, {73.5, 74},  {132.0, 132},       {0.5, 0},
+        {1.5, 2},       {2.5, 2},   {-0.5, 0},   {-1.5, -2},         {-2.5, -2},
+        {0.49, 0},      {0.51, 1},  {-0.51, -1}, {1e12, 2147483647}, {-1e12, -2147483647 - 1},
     };
     for (const Case& c : cases) EXPECT_EQ(RoundHalfEven(c.value), c.rounded) << c.value;
     EXPECT_EQ(RoundHalfEven(std::numeric_limits<double>::quiet_NaN()), 0);
@@ -75,7 +76,7 @@ TEST(DpiMath, MulDivRoundsHalfAwayFromZeroLikeThePlatform) {
     EXPECT_EQ(MulDivRounded(5, 1, -2), -3);
     EXPECT_EQ(MulDivRounded(-5, -1, 2), 3);
     EXPECT_EQ(MulDivRounded(7, 3, 0), -1);
-    EXPECT_EQ(MulDivRounded(0x7FFFFFFF, 4, 2), -1);                 // does not fit
+    EXPECT_EQ(MulDivRounded(0x7FFFFFFF, 4, 2), -1);                            // does not fit
     EXPECT_EQ(MulDivRounded(0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF), 0x7FFFFFFF);  // 64-bit product
 }
 

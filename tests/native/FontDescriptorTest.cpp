@@ -18,11 +18,11 @@ TEST(FontDescriptor, ReadsTheSixFieldsWithDefaults) {
         {"Arial,x,yes,1", "Arial", 9, 400, 1, 0, 0},  // not numbers: size 9, regular
         {"Arial,0", "Arial", 9, 400, 0, 0, 0},
         {"Arial,12,2,0,1,1", "Arial", 12, 700, 0, 1, 1},
-        {"Arial,12,0,0,0,1,1,1", "Arial", 12, 400, 0, 0, 1},          // fields after the sixth are ignored
-        {"Arial,12,0,0,0,1,zzz,999", "Arial", 12, 400, 0, 0, 1},      //
-        {"Arial,12,0,0,0,7 , whatever", "Arial", 12, 400, 0, 0, 7},   //
-        {"Arial,12,0,257", "Arial", 12, 400, 1, 0, 0},                // kept as a byte
-        {"宋体,10", "宋体", 10, 400, 0, 0, 0},                         // 8-bit face kept byte for byte
+        {"Arial,12,0,0,0,1,1,1", "Arial", 12, 400, 0, 0, 1},         // fields after the sixth are ignored
+        {"Arial,12,0,0,0,1,zzz,999", "Arial", 12, 400, 0, 0, 1},     //
+        {"Arial,12,0,0,0,7 , whatever", "Arial", 12, 400, 0, 0, 7},  //
+        {"Arial,12,0,257", "Arial", 12, 400, 1, 0, 0},               // kept as a byte
+        {"宋体,10", "宋体", 10, 400, 0, 0, 0},                       // 8-bit face kept byte for byte
         {",,,,,,", "SimSun", 9, 400, 0, 0, 0},
     };
     for (const Case& c : cases) {

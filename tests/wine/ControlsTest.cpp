@@ -21,8 +21,12 @@ std::wstring ClassOf(HWND window) {
     return name;
 }
 
-DWORD StyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)); }
-DWORD ExStyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)); }
+DWORD StyleOf(HWND window) {
+    return static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+}
+DWORD ExStyleOf(HWND window) {
+    return static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+}
 
 RECT RectInParent(HWND control) {
     RECT r{};
@@ -32,7 +36,7 @@ RECT RectInParent(HWND control) {
 }
 
 class ControlsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         form_.Reset(MakeTestForm());
         ASSERT_TRUE(form_);
@@ -160,8 +164,8 @@ TEST_F(ControlsTest, ClassicAndSharedSubclassing) {
         if (m == WM_USER + 7) calls += static_cast<int>(data);
         return DefSubclassProc(h, m, w, l);
     };
-    const HWND shared = AddControl(*fw_, L"TEXTBOX", nullptr, 112, L"", 0, 0, 50, 20, -1, -1, nullptr,
-                                   SharedSubclass(counting, 5, 3));
+    const HWND shared =
+        AddControl(*fw_, L"TEXTBOX", nullptr, 112, L"", 0, 0, 50, 20, -1, -1, nullptr, SharedSubclass(counting, 5, 3));
     SendMessageW(shared, WM_USER + 7, 0, 0);
     EXPECT_EQ(calls, 3);
     EXPECT_EQ(GetPropW(shared, L"OLDWNDPROC"), nullptr);
@@ -196,7 +200,7 @@ TEST_F(ControlsTest, RectanglesAreScaledDpi144) {
     EXPECT_EQ(r.bottom - r.top, 44);  // 43.5 to the even neighbour
     const HWND label = AddControl(*fw_, L"LABEL", nullptr, 104, L"", 15, 24, 73, 25, -1, -1);
     const RECT l = RectInParent(label);
-    EXPECT_EQ(l.left, 22);  // 22.5
+    EXPECT_EQ(l.left, 22);             // 22.5
     EXPECT_EQ(l.right - l.left, 110);  // 109.5
-    EXPECT_EQ(l.bottom - l.top, 38);  // 37.5
+    EXPECT_EQ(l.bottom - l.top, 38);   // 37.5
 }

@@ -93,7 +93,8 @@ TEST(FormProcedure, AnEditControlIsPaintedInItsRecordsColour) {
     EXPECT_TRUE(PumpUntil([&] {
         seen = GetPixel(dc, 150, 20);
         return seen == RGB(0, 255, 0);
-    })) << std::hex << seen;
+    })) << std::hex
+        << seen;
     ReleaseDC(edit, dc);
 }
 

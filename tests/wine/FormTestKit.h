@@ -32,8 +32,8 @@ inline HWND AddTestControl(HWND form, std::wstring_view type, int32_t id, int32_
                            int32_t height, int32_t style = -1, WNDPROC procedure = PlainControlProcedure) {
     FormWindow* fw = FormWindowFromHandle(form);
     if (fw == nullptr) return nullptr;
-    const HWND control = AddControl(*fw, type, nullptr, id, L"", x, y, width, height, style, -1, nullptr,
-                                    ClassicSubclass(procedure));
+    const HWND control =
+        AddControl(*fw, type, nullptr, id, L"", x, y, width, height, style, -1, nullptr, ClassicSubclass(procedure));
     if (control == nullptr) return nullptr;
     ControlObject* record = NewControlObject();
     record->parent = form;

@@ -32,8 +32,8 @@ SIZE OuterSize(HWND window) {
 HWND MakeForm(const wchar_t* className, int32_t x, int32_t y, int32_t width, int32_t height,
               WNDPROC procedure = PlainFormProcedure) {
     auto* form = new FormWindow(className);
-    const HWND window = CreateFormWindow(*form, nullptr, L"Test form", procedure, x, y, width, height, kFormStyle,
-                                         kFormExStyle);
+    const HWND window =
+        CreateFormWindow(*form, nullptr, L"Test form", procedure, x, y, width, height, kFormStyle, kFormExStyle);
     if (window == nullptr) delete form;
     return window;
 }
@@ -93,9 +93,9 @@ TEST(FormClasses, AClassRemovedWithItsLastFormIsRegisteredAnew) {
     // The form's WM_DESTROY deleted its FormWindow while the window still existed, so the class stayed; a failed
     // creation deletes it with no window left, and the class goes.
     auto* failing = new FormWindow(L"FwReusedClass");
-    EXPECT_EQ(CreateFormWindow(*failing, reinterpret_cast<HWND>(0x12345), L"", PlainFormProcedure, 0, 0, 10, 10,
-                               WS_CHILD, 0),
-              nullptr);  // no such parent
+    EXPECT_EQ(
+        CreateFormWindow(*failing, reinterpret_cast<HWND>(0x12345), L"", PlainFormProcedure, 0, 0, 10, 10, WS_CHILD, 0),
+        nullptr);  // no such parent
     delete failing;
     const UniqueWindow again(MakeForm(L"FwReusedClass", 0, 0, 200, 100));
     EXPECT_TRUE(again);
@@ -130,8 +130,8 @@ TEST(Forms, DefaultPositionIsNotScaledDpi144) {
 }
 
 TEST(Forms, NotAWindowOfAFormClassHasNoFormWindow) {
-    const UniqueWindow button(CreateWindowExW(0, L"Button", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                              nullptr));
+    const UniqueWindow button(
+        CreateWindowExW(0, L"Button", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(FormWindowFromHandle(button.Get()), nullptr);
     EXPECT_EQ(FormWindowFromHandle(nullptr), nullptr);
 }
@@ -187,8 +187,8 @@ TEST(ModalLoop, ShowNormalDoesNotActivateANoActivateForm) {
     ShowModal(nullptr, 0, active.Get(), nullptr, SW_SHOWNORMAL, 0);
     ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == active.Get(); }));
     auto* fw = new FormWindow(L"FwNoActivate");
-    const UniqueWindow quiet(CreateFormWindow(*fw, nullptr, L"", PlainFormProcedure, 300, 0, 200, 100, kFormStyle,
-                                              WS_EX_NOACTIVATE));
+    const UniqueWindow quiet(
+        CreateFormWindow(*fw, nullptr, L"", PlainFormProcedure, 300, 0, 200, 100, kFormStyle, WS_EX_NOACTIVATE));
     ASSERT_TRUE(quiet);
     ShowModal(fw, 0, quiet.Get(), nullptr, SW_SHOWNORMAL, 0);
     PumpPending();

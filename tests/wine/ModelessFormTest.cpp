@@ -35,8 +35,12 @@ void OnNotify(HWND, const NMHDR& header) noexcept {
         gSeen.columnClicks.push_back(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
     }
 }
-void OnShown(HWND, LPARAM) noexcept { ++gSeen.shown; }
-void OnDestroy(HWND form) noexcept { gSeen.destroyed = FindControlObject(form) != nullptr; }
+void OnShown(HWND, LPARAM) noexcept {
+    ++gSeen.shown;
+}
+void OnDestroy(HWND form) noexcept {
+    gSeen.destroyed = FindControlObject(form) != nullptr;
+}
 
 LRESULT CALLBACK EventFormProcedure(HWND form, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     static const FormEvents events{OnCommand, OnNotify, OnShown, OnDestroy};

@@ -41,4 +41,6 @@ void PumpPending() {
     }
 }
 
-int QuitMessagesSeen() { return gQuitMessages; }
+int QuitMessagesSeen() {
+    return gQuitMessages;
+}
