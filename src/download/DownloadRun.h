@@ -22,7 +22,8 @@ inline constexpr int32_t kLinkColumn = 1;
 inline constexpr int kMaxDownloadsAtOnce = 5;
 
 // Fetches one picture. True only when the picture is in the file at the target, whole; a failed download leaves
-// no file behind. Called on worker threads, several at once.
+// the target as it was (a picture saved there earlier stays) and no partial file behind. Called on worker threads,
+// several at once.
 struct PictureDownloader {
     virtual ~PictureDownloader() = default;
     virtual bool DownloadToFile(const RtString& link, const RtString& target) noexcept = 0;

@@ -225,7 +225,21 @@ int64_t FileSize(const std::wstring& path) noexcept {
     return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
 }
 
+// Puts the finished download in place of whatever the target held. Judged by the file the target then is, not by
+// the call's answer alone.
+bool MoveOver(const std::wstring& partial, const std::wstring& target, int64_t size) noexcept {
+    if (!MoveFileExW(partial.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
+    return FileSize(target) == size && FileSize(partial) < 0;
+}
+
 }  // namespace
+
+std::wstring PartialDownloadPath(const std::wstring& target) {
+    const size_t nameStart = target.find_last_of(L"\\/") + 1;  // 0 when the target has no folder part
+    std::wstring partial = target;
+    partial.insert(nameStart, 1, L'~');
+    return partial.append(L".part");
+}
 
 UrlDownloadOutcome DownloadUrlToFile(const std::wstring& link, const std::wstring& target,
                                      std::chrono::milliseconds stallLimit) noexcept {
@@ -239,8 +253,11 @@ UrlDownloadOutcome DownloadUrlToFile(const std::wstring& link, const std::wstrin
     UniqueThreadHandle watchdog(CreateThread(nullptr, 0, WatchDownload, callback, 0, nullptr));
     if (!watchdog) callback->Release();
 
+    // The picture arrives beside the target and replaces it only once it is whole: a failed download never
+    // destroys a picture an earlier download saved there.
+    const std::wstring partial = PartialDownloadPath(target);
     DeleteUrlCacheEntryW(link.c_str());  // a link without an entry is normal
-    outcome.result = URLDownloadToFileW(nullptr, link.c_str(), target.c_str(), 0, callback);
+    outcome.result = URLDownloadToFileW(nullptr, link.c_str(), partial.c_str(), 0, callback);
     DeleteUrlCacheEntryW(link.c_str());
 
     callback->Finish();
@@ -255,11 +272,12 @@ UrlDownloadOutcome DownloadUrlToFile(const std::wstring& link, const std::wstrin
 
     // A 404 page, a body cut short, a stall or a missing folder may all come back as S_OK: judge by what arrived.
     // An empty reply is no picture.
-    const int64_t size = FileSize(target);
+    const int64_t size = FileSize(partial);
     const bool whole = outcome.announced == 0 || outcome.received == outcome.announced;
     const bool sizeMatches = encoded || size == static_cast<int64_t>(outcome.received);
     outcome.done = outcome.result == S_OK && !outcome.stalled && outcome.httpStatus >= 200 &&
-                   outcome.httpStatus < 300 && endSeen && outcome.received > 0 && whole && size > 0 && sizeMatches;
-    if (!outcome.done && size >= 0) DeleteFileW(target.c_str());
+                   outcome.httpStatus < 300 && endSeen && outcome.received > 0 && whole && size > 0 && sizeMatches &&
+                   MoveOver(partial, target, size);
+    if (!outcome.done && FileSize(partial) >= 0) DeleteFileW(partial.c_str());
     return outcome;
 }

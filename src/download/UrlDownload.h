@@ -18,9 +18,14 @@ struct UrlDownloadOutcome {
     bool stalled = false;     // given up after the stall limit passed without data
 };
 
-// Fetches the address into the file at the target with URLDownloadToFileW, the address's URL cache entry removed
-// before and after. Done only when the reply was 2xx, every announced byte arrived and the file is there; otherwise
-// nothing is left at the target. A download that receives nothing for `stallLimit` is aborted. Blocks the calling
-// thread until the download has ended. Any thread.
+// Where a download into the target is written until it is whole: the same folder, the file name behind a "~" and
+// followed by ".part". A picture's own file name starts with its row number, so the two never meet.
+std::wstring PartialDownloadPath(const std::wstring& target);
+
+// Fetches the address with URLDownloadToFileW into the partial file beside the target, the address's URL cache entry
+// removed before and after, and moves it over the target only when the download is done: the reply was 2xx, every
+// announced byte arrived and the file is there whole. Otherwise the partial file is removed and the target, with any
+// picture an earlier download left there, is untouched. A download that receives nothing for `stallLimit` is
+// aborted. Blocks the calling thread until the download has ended. Any thread.
 UrlDownloadOutcome DownloadUrlToFile(const std::wstring& link, const std::wstring& target,
                                      std::chrono::milliseconds stallLimit = kDownloadStallLimit) noexcept;

@@ -99,6 +99,7 @@ TEST_F(UrlDownloadTest, SavesPicturesByteForByte) {
     outcome = Download("/chunked.png", L"3.png");
     EXPECT_TRUE(outcome.done) << Describe(outcome);
     EXPECT_EQ(folder.Read(L"3.png"), PictureBytes(100'000));
+    EXPECT_EQ(folder.CountEntries(), 3) << "the pictures and nothing else";
 }
 
 // The download asks for gzip; a compressed reply is saved as the picture itself.
@@ -112,12 +113,21 @@ TEST_F(UrlDownloadTest, SavesACompressedReplyDecoded) {
     EXPECT_EQ(folder.Read(L"1.jpg"), picture);
 }
 
+// A picture downloaded again replaces the earlier file, also when an abandoned download left its partial file.
 TEST_F(UrlDownloadTest, ReplacesAnEarlierFileOfTheSameName) {
     server.ServePath("/a.jpg", Response::Text(PictureBytes(5000), 200, "image/jpeg"));
+    server.ServePath("/b.jpg", Response::Text(PictureBytes(7000), 200, "image/jpeg"));
     folder.Write(L"1.jpg", std::string(90'000, 'x'));
-    const UrlDownloadOutcome outcome = Download("/a.jpg", L"1.jpg");
+    folder.Write(L"~1.jpg.part", std::string(120'000, 'y'));
+    UrlDownloadOutcome outcome = Download("/a.jpg", L"1.jpg");
     EXPECT_TRUE(outcome.done) << Describe(outcome);
     EXPECT_EQ(folder.Read(L"1.jpg"), PictureBytes(5000));
+    EXPECT_EQ(folder.CountEntries(), 1) << "no partial file stays beside the picture";
+
+    outcome = Download("/b.jpg", L"1.jpg");
+    EXPECT_TRUE(outcome.done) << Describe(outcome);
+    EXPECT_EQ(folder.Read(L"1.jpg"), PictureBytes(7000));
+    EXPECT_EQ(folder.CountEntries(), 1);
 }
 
 TEST_F(UrlDownloadTest, ErrorRepliesFailAndLeaveNoFile) {
@@ -128,8 +138,44 @@ TEST_F(UrlDownloadTest, ErrorRepliesFailAndLeaveNoFile) {
     for (const char* path : {"/missing.jpg", "/broken.jpg", "/elsewhere.jpg", "/nobody.jpg", "/empty.jpg"}) {
         const UrlDownloadOutcome outcome = Download(path, L"1.jpg");
         EXPECT_FALSE(outcome.done) << path << ": " << Describe(outcome);
-        EXPECT_FALSE(folder.Exists(L"1.jpg")) << path;
+        EXPECT_EQ(folder.CountEntries(), 0) << path << ": neither the picture nor a partial file";
     }
+}
+
+// The user checks a finished row again and this time the download fails: the picture saved before stays as it was.
+TEST_F(UrlDownloadTest, AFailedDownloadLeavesAnEarlierPictureAsItWas) {
+    const std::string earlier = PictureBytes(64'000);
+    server.ServePath("/missing.jpg", Response::Text("<h1>not here</h1>", 404));
+    server.ServePath("/empty.jpg", Response::Text("", 200, "image/jpeg"));
+    Response cut = Response::Text(PictureBytes(100'000), 200, "image/jpeg");
+    cut.mode = Mode::CutShort;
+    cut.partialBytes = 5000;
+    server.ServePath("/cut.jpg", cut);
+    Response reset = cut;
+    reset.mode = Mode::ResetMidBody;
+    server.ServePath("/reset.jpg", reset);
+    Response stalled = cut;
+    stalled.mode = Mode::StallMidBody;
+    server.ServePath("/stalled.jpg", stalled);
+    for (const char* path : {"/missing.jpg", "/empty.jpg", "/cut.jpg", "/reset.jpg", "/stalled.jpg"}) {
+        ASSERT_TRUE(folder.Write(L"1.jpg", earlier));
+        const UrlDownloadOutcome outcome = Download(path, L"1.jpg", 1500ms);
+        EXPECT_FALSE(outcome.done) << path << ": " << Describe(outcome);
+        EXPECT_EQ(folder.Read(L"1.jpg"), earlier) << path;
+        EXPECT_EQ(folder.CountEntries(), 1) << path << ": the partial file is removed";
+    }
+}
+
+// A folder where the picture should go is not replaced; the download fails and leaves nothing else behind.
+TEST_F(UrlDownloadTest, ATargetThatIsAFolderFails) {
+    server.ServePath("/a.jpg", Response::Text(PictureBytes(5000), 200, "image/jpeg"));
+    ASSERT_TRUE(CreateDirectoryW((folder.Path() + L"1.jpg").c_str(), nullptr));
+    const UrlDownloadOutcome outcome = Download("/a.jpg", L"1.jpg");
+    EXPECT_FALSE(outcome.done) << Describe(outcome);
+    EXPECT_EQ(GetFileAttributesW((folder.Path() + L"1.jpg").c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+              static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(folder.CountEntries(), 1);
+    RemoveDirectoryW((folder.Path() + L"1.jpg").c_str());
 }
 
 TEST_F(UrlDownloadTest, BodiesCutShortFailAndLeaveNoFile) {
@@ -143,7 +189,7 @@ TEST_F(UrlDownloadTest, BodiesCutShortFailAndLeaveNoFile) {
     for (const char* path : {"/cut.jpg", "/reset.jpg"}) {
         const UrlDownloadOutcome outcome = Download(path, L"1.jpg");
         EXPECT_FALSE(outcome.done) << path << ": " << Describe(outcome);
-        EXPECT_FALSE(folder.Exists(L"1.jpg")) << path;
+        EXPECT_EQ(folder.CountEntries(), 0) << path;
     }
 }
 
@@ -162,7 +208,7 @@ TEST_F(UrlDownloadTest, StalledServersAreGivenUpAndLeaveNoFile) {
         EXPECT_FALSE(outcome.done) << path << ": " << Describe(outcome);
         EXPECT_TRUE(outcome.stalled) << path << ": " << Describe(outcome);
         EXPECT_LT(took, 60s) << path << ": the stall limit did not bound the download";
-        EXPECT_FALSE(folder.Exists(L"1.jpg")) << path;
+        EXPECT_EQ(folder.CountEntries(), 0) << path;
     }
 }
 
@@ -174,6 +220,7 @@ TEST_F(UrlDownloadTest, SlowButSteadyDownloadsAreNotGivenUp) {
     const UrlDownloadOutcome outcome = Download("/slow.jpg", L"1.jpg", 1500ms);
     EXPECT_TRUE(outcome.done) << Describe(outcome);
     EXPECT_EQ(folder.Read(L"1.jpg"), body);
+    EXPECT_EQ(folder.CountEntries(), 1);
 }
 
 TEST_F(UrlDownloadTest, ATargetInAMissingFolderFails) {
@@ -190,5 +237,5 @@ TEST_F(UrlDownloadTest, AnUnreachableAddressFails) {
     const UrlDownloadOutcome outcome =
         DownloadUrlToFile(std::wstring(url.begin(), url.end()), folder.Path() + L"1.jpg", 2s);
     EXPECT_FALSE(outcome.done) << Describe(outcome);
-    EXPECT_FALSE(folder.Exists(L"1.jpg"));
+    EXPECT_EQ(folder.CountEntries(), 0);
 }
