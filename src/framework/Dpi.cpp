@@ -118,9 +118,9 @@ HFONT FontFromDescriptor(std::string_view descriptor) noexcept {
     for (size_t i = 0; i < cache.descriptors.size(); ++i) {
         if (cache.descriptors[i] == descriptor) return cache.fonts[i];
     }
-    const FontSpec spec = ParseFontDescriptor(descriptor);
-    const HFONT font = CreateScaledFont(WideFromText(spec.face), spec.points, -1, spec.weight, spec.italic,
-                                        spec.underline, spec.strikeout, DEFAULT_CHARSET);
+    const FontSpec fields = ParseFontDescriptor(descriptor);
+    const HFONT font = CreateScaledFont(WideFromText(fields.face), fields.points, -1, fields.weight, fields.italic,
+                                        fields.underline, fields.strikeout, DEFAULT_CHARSET);
     // A failed creation is not remembered, so the next request tries again.
     if (font == nullptr) return nullptr;
     cache.descriptors.emplace_back(descriptor);

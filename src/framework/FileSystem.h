@@ -17,16 +17,16 @@ struct IFileSystem3 : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE GetExtensionName(BSTR path, BSTR* result) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetAbsolutePathName(BSTR path, BSTR* result) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetTempName(BSTR* result) = 0;
-    virtual HRESULT STDMETHODCALLTYPE DriveExists(BSTR spec, VARIANT_BOOL* exists) = 0;
-    virtual HRESULT STDMETHODCALLTYPE FileExists(BSTR spec, VARIANT_BOOL* exists) = 0;
-    virtual HRESULT STDMETHODCALLTYPE FolderExists(BSTR spec, VARIANT_BOOL* exists) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetDrive(BSTR spec, IDispatch** drive) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DriveExists(BSTR path, VARIANT_BOOL* exists) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FileExists(BSTR path, VARIANT_BOOL* exists) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FolderExists(BSTR path, VARIANT_BOOL* exists) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetDrive(BSTR path, IDispatch** drive) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetFile(BSTR path, IDispatch** file) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetFolder(BSTR path, IDispatch** folder) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetSpecialFolder(int which, IDispatch** folder) = 0;
     // The next four are named with a suffix: windows.h turns their plain names into macros.
-    virtual HRESULT STDMETHODCALLTYPE DeleteFileEntry(BSTR spec, VARIANT_BOOL force) = 0;
-    virtual HRESULT STDMETHODCALLTYPE DeleteFolderEntry(BSTR spec, VARIANT_BOOL force) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DeleteFileEntry(BSTR path, VARIANT_BOOL force) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DeleteFolderEntry(BSTR path, VARIANT_BOOL force) = 0;
     virtual HRESULT STDMETHODCALLTYPE MoveFileEntry(BSTR source, BSTR destination) = 0;
     virtual HRESULT STDMETHODCALLTYPE MoveFolderEntry(BSTR source, BSTR destination) = 0;
     virtual HRESULT STDMETHODCALLTYPE CopyFileEntry(BSTR source, BSTR destination, VARIANT_BOOL overwrite) = 0;

@@ -31,13 +31,13 @@ FontSpec ParseFontDescriptor(std::string_view descriptor) {
         rest.remove_prefix(comma + 1);
     }
 
-    FontSpec spec;
-    spec.face = fields[0].empty() ? RtString("SimSun") : RtString(fields[0]);
-    spec.points = FieldNumber(fields[1]);
-    if (spec.points == 0) spec.points = 9;
-    spec.weight = FieldNumber(fields[2]) != 0 ? 700 : 400;
-    spec.italic = static_cast<uint8_t>(FieldNumber(fields[3]));
-    spec.underline = static_cast<uint8_t>(FieldNumber(fields[4]));
-    spec.strikeout = static_cast<uint8_t>(FieldNumber(fields[5]));
-    return spec;
+    FontSpec font;
+    font.face = fields[0].empty() ? RtString("SimSun") : RtString(fields[0]);
+    font.points = FieldNumber(fields[1]);
+    if (font.points == 0) font.points = 9;
+    font.weight = FieldNumber(fields[2]) != 0 ? 700 : 400;
+    font.italic = static_cast<uint8_t>(FieldNumber(fields[3]));
+    font.underline = static_cast<uint8_t>(FieldNumber(fields[4]));
+    font.strikeout = static_cast<uint8_t>(FieldNumber(fields[5]));
+    return font;
 }

@@ -26,12 +26,12 @@ TEST(FontDescriptor, ReadsTheSixFieldsWithDefaults) {
         {",,,,,,", "SimSun", 9, 400, 0, 0, 0},
     };
     for (const Case& c : cases) {
-        const FontSpec spec = ParseFontDescriptor(c.text);
-        EXPECT_EQ(spec.face, c.face) << c.text;
-        EXPECT_EQ(spec.points, c.points) << c.text;
-        EXPECT_EQ(spec.weight, c.weight) << c.text;
-        EXPECT_EQ(spec.italic, c.italic) << c.text;
-        EXPECT_EQ(spec.underline, c.underline) << c.text;
-        EXPECT_EQ(spec.strikeout, c.strikeout) << c.text;
+        const FontSpec font = ParseFontDescriptor(c.text);
+        EXPECT_EQ(font.face, c.face) << c.text;
+        EXPECT_EQ(font.points, c.points) << c.text;
+        EXPECT_EQ(font.weight, c.weight) << c.text;
+        EXPECT_EQ(font.italic, c.italic) << c.text;
+        EXPECT_EQ(font.underline, c.underline) << c.text;
+        EXPECT_EQ(font.strikeout, c.strikeout) << c.text;
     }
 }
