@@ -81,8 +81,12 @@ bool WebRequest::WaitForResponse(int32_t seconds) noexcept {
     } else {
         timeout.SetInt(seconds);
     }
-    VARIANT_BOOL succeeded = VARIANT_FALSE;
+    // Wine answers S_OK without writing the flag when the whole reply was in before the wait began (on the window
+    // thread about one fast chunk request in ten): a flag left as it was means a complete reply.
+    constexpr VARIANT_BOOL kUnwritten = 0x5A5A;
+    VARIANT_BOOL succeeded = kUnwritten;
     lastResult_ = request_->WaitForResponse(timeout.Get(), &succeeded);
+    if (succeeded == kUnwritten) return lastResult_ == S_OK;
     return succeeded != VARIANT_FALSE;
 }
 
