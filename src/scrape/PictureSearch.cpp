@@ -60,10 +60,14 @@ void FindPictures(const PictureSearchControls& controls) noexcept {
     // The window thread is busy until the last chunk is in: paint the searching state now, or it is never seen.
     RedrawWindow(GetParent(controls.list), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 
+    // No drawing while the rows go in: Wine redraws the visible list's scroll bar at every insert, which made a note
+    // of 2000 pictures take about 40 s instead of 2 s. Nothing is painted during the search anyway.
+    SendMessageW(controls.list, WM_SETREDRAW, FALSE, 0);
     const RtString firstReply = FetchNoteContent(address, {});
     ListViewPictureSink sink(controls.list);
     NoteChunks chunks;
     CollectPictureLinks(firstReply, SearchedPictures(), sink, chunks);
+    SendMessageW(controls.list, WM_SETREDRAW, TRUE, 0);
 
     ShowNoteFolder(controls.folderBox, TheNoteSource().noteId);
     EnableControl(controls.findButton, true);
