@@ -179,7 +179,7 @@ TEST(CloseDuringDownload, StalledDownloadsAreAbandonedAndTheProgramEndsWithZero)
     server.SetFallback([stalled](const Request&) { return stalled; });
 
     RunningProgram program;
-    StartDownloadsOfPage(program, server, folder);
+    ASSERT_NO_FATAL_FAILURE(StartDownloadsOfPage(program, server, folder));
     PostMessageW(program.Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
     // Every stalled download fails at once while the window goes: their workers report and the driver starts the
     // waiting rows right across the close.
@@ -212,7 +212,7 @@ TEST(CloseDuringDownload, DownloadsStillReceivingAreAbandonedAndTheProgramEndsWi
     });
 
     RunningProgram program;
-    StartDownloadsOfPage(program, server, folder);
+    ASSERT_NO_FATAL_FAILURE(StartDownloadsOfPage(program, server, folder));
     WaitUntil([&] { return server.RequestCount() >= 7; }, 10s);  // the first rows have ended, more are starting
     PostMessageW(program.Window(), WM_CLOSE, 0, 0);
     ExpectEndsWithZeroSoon(program);

@@ -128,7 +128,7 @@ TEST_F(HostileAddress, PicturesLandInsideTheDownloadFolderUnderValidNamesOrTheir
     }
     site_.server.ServePath("/page", Response::Text(page + "</html>"));
     const std::string picture = PictureBytes();
-    site_.server.SetFallback([&](const Request&) { return Response::Text(picture, 200, "image/jpeg"); });
+    site_.server.SetFallback([picture](const Request&) { return Response::Text(picture, 200, "image/jpeg"); });
 
     ScratchFolder sandbox;
     const std::wstring folder = sandbox.Path() + L"inner\\pictures\\";
@@ -180,7 +180,7 @@ TEST_F(HostileAddress, PicturesLandInsideTheDownloadFolderUnderValidNamesOrTheir
 // A note address whose id is no folder name: the search shows the pictures folder itself, never a folder above it.
 TEST_F(HostileAddress, NoteIdsThatAreNoFolderNameKeepTheDefaultFolder) {
     site_.UseForChunks();
-    site_.server.SetFallback([&](const Request& request) {
+    site_.server.SetFallback([this](const Request& request) {
         if (request.path != NoteSite::kChunkPath) return Response::Text("", 404);
         return Response::Text(site_.Chunk({"a.jpg"}, false, 1), 200, "application/json");
     });
