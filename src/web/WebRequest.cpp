@@ -1,6 +1,7 @@
 #include "web/WebRequest.h"
 
 #include <string>
+#include <utility>
 
 #include "framework/Win32.h"
 #include "framework/Win32Handles.h"
@@ -42,9 +43,33 @@ WebRequest::WebRequest() noexcept {
         CoCreateInstance(kClsidWinHttpRequest, nullptr, CLSCTX_INPROC_SERVER, kIidIWinHttpRequest, request_.Put());
 }
 
+namespace {
+
+// Wine's request object reports the reply complete from its worker thread a moment before that thread writes the
+// last read count into the object; released at once, the object's memory can be written after it was freed (seen as
+// a heap fault after thousands of chunk requests). So a thread's finished request object is kept, with the COM
+// initialisation it needs, until the thread's next request ends or the thread itself ends.
+struct FinishedRequest {
+    ComPtr<IWinHttpRequest> request;
+    bool ownsComInit = false;
+
+    FinishedRequest() = default;
+    FinishedRequest(const FinishedRequest&) = delete;
+    FinishedRequest& operator=(const FinishedRequest&) = delete;
+    ~FinishedRequest() { Release(); }
+    void Release() noexcept {
+        request.Reset();  // before COM goes away on this thread
+        if (std::exchange(ownsComInit, false)) CoUninitialize();
+    }
+};
+thread_local FinishedRequest finishedRequest;
+
+}  // namespace
+
 WebRequest::~WebRequest() {
-    request_.Reset();  // before COM goes away on this thread
-    if (ownsComInit_) CoUninitialize();
+    finishedRequest.Release();
+    finishedRequest.request = std::move(request_);
+    finishedRequest.ownsComInit = ownsComInit_;
 }
 
 HRESULT WebRequest::Open(const RtString& method, const RtString& address, bool async) noexcept {
