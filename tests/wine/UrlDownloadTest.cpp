@@ -213,7 +213,7 @@ TEST_F(UrlDownloadTest, StalledServersAreGivenUpAndLeaveNoFile) {
 }
 
 // The stall limit is about silence, not about the length of the whole download.
-TEST_F(UrlDownloadTest, SlowButSteadyDownloadsAreNotGivenUp) {
+TEST_F(UrlDownloadTest, SteadyTricklesAreNotGivenUp) {
     const std::string body = PictureBytes(60'000);
     server.ServePath("/slow.jpg", Response::Text(body, 200, "image/jpeg"));
     server.SetShaping({0ms, 20'000});  // three seconds for the whole body
