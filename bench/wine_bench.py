@@ -196,7 +196,7 @@ def main():
     options = parser.parse_args()
     tool = Tool(os.path.abspath(options.build))
     chosen = options.only or ["search", "download", "memory"]
-    note("machine: %d cores, load average %s" % (os.cpu_count(), " ".join(load_average())))
+    note("Wine benchmarks: %d cores, load average before %s" % (os.cpu_count(), " ".join(load_average())))
     started = time.monotonic()
     if "search" in chosen:
         search(tool, options.runs)

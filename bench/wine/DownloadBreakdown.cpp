@@ -12,6 +12,7 @@
 #include "download/DownloadWorker.h"
 #include "download/UrlDownload.h"
 #include "framework/Win32.h"
+#include "services/ListView.h"
 #include "services/WString.h"
 
 #include <urlmon.h>
@@ -121,7 +122,10 @@ class ListRows final : public DownloadRows {
 };
 
 // One run of the tool's download service over the rows; this thread dispatches the rows' requests meanwhile.
-double RunService(std::shared_ptr<DownloadRows> rows, const std::wstring& folder) {
+double RunService(std::shared_ptr<DownloadRows> rows, const std::wstring& folder, HWND list = nullptr) {
+    // As the press of "下载选中" does: selection mark before the first row, so that each row started is selected
+    // and scrolled to.
+    if (list) ListViewSelectItem(list, -1);
     auto observer = std::make_shared<EventObserver>();
     DownloadService service(std::move(rows), std::make_shared<UrlPictureDownloader>(),
                             std::make_shared<Win32ThreadStarter>(), observer);
@@ -180,10 +184,10 @@ void RunDownloadBreakdown(HWND list, const std::vector<std::string>& links, cons
     seconds = RunService(std::make_shared<MemoryRows>(std::move(rows)), folder);
     Report("tool_run_without_list", seconds, folder, count, pictureBytes);
 
-    seconds = RunService(std::make_shared<ListRows>(list, false), folder);
+    seconds = RunService(std::make_shared<ListRows>(list, false), folder, list);
     Report("tool_run_list_without_scrolling", seconds, folder, count, pictureBytes);
 
-    seconds = RunService(std::make_shared<ListRows>(list, true), folder);
+    seconds = RunService(std::make_shared<ListRows>(list, true), folder, list);
     Report("tool_run_list", seconds, folder, count, pictureBytes);
 
     start = BenchClock::now();
