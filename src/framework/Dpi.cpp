@@ -100,15 +100,21 @@ HFONT CreateScaledFont(std::wstring_view face, int32_t points, int32_t dpi, int3
     ReadFontDpiOnce();
     if (dpi == -1) dpi = gFontDpiX;
     if (dpi > 0) points = PointsAtDpi(points, dpi, gFontDpiY);
+    return CreateFontOfHeight(face, FontHeightFromPoints(points, gFontDpiY), weight, italic, underline, strikeout,
+                              charset, FontWantsAntialiasing(points));
+}
+
+HFONT CreateFontOfHeight(std::wstring_view face, int32_t height, int32_t weight, uint8_t italic, uint8_t underline,
+                         uint8_t strikeout, uint8_t charset, bool antialiased) noexcept {
     LOGFONTW font{};
-    font.lfHeight = FontHeightFromPoints(points, gFontDpiY);
+    font.lfHeight = height;
     font.lfWeight = weight;
     font.lfItalic = italic;
     font.lfUnderline = underline;
     font.lfStrikeOut = strikeout;
     font.lfCharSet = charset;
     font.lfOutPrecision = OUT_TT_PRECIS;
-    font.lfQuality = FontWantsAntialiasing(points) ? ANTIALIASED_QUALITY : DEFAULT_QUALITY;
+    font.lfQuality = antialiased ? ANTIALIASED_QUALITY : DEFAULT_QUALITY;
     face.copy(font.lfFaceName, LF_FACESIZE - 1);
     return CreateFontIndirectW(&font);
 }

@@ -28,6 +28,10 @@ float UnscaleY(float value) noexcept;
 // Null on failure. The caller owns the font.
 HFONT CreateScaledFont(std::wstring_view face, int32_t points, int32_t dpi, int32_t weight, uint8_t italic,
                        uint8_t underline, uint8_t strikeout, uint8_t charset) noexcept;
+// A font of the given cell height in pixels (negative: character height), TrueType preferred; antialiased or default
+// quality. Shared by the scaled fonts and the form default font.
+HFONT CreateFontOfHeight(std::wstring_view face, int32_t height, int32_t weight, uint8_t italic, uint8_t underline,
+                         uint8_t strikeout, uint8_t charset, bool antialiased) noexcept;
 
 // The font named by a descriptor such as "Microsoft YaHei,9,0", at the screen's DPI. Created once per distinct
 // descriptor text (compared byte for byte) and kept for the life of the process: callers never delete it.

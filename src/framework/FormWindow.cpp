@@ -14,7 +14,6 @@ namespace {
 
 constexpr size_t kMaxClassName = 259;
 constexpr size_t kMaxRegisteredName = 255;
-constexpr size_t kMaxFaceName = 31;
 
 // Classes registered by name, so that a second form of the same class reuses the atom. Every atom registered here,
 // named or not, so that a window can be recognised as a form. Window thread only; lives until the process ends.
@@ -87,17 +86,8 @@ HFONT CreateFormDefaultFont(const FormWindow& form, std::wstring_view face, int3
     if (face.empty()) face = form.fontFace;
     const int32_t screenDpiY = ScreenDpiY();
     points = PointsAtDpi(points, form.dpi, screenDpiY);
-    LOGFONTW font{};
-    font.lfHeight = FontHeightFromPoints(points, screenDpiY);
-    font.lfWeight = weight;
-    font.lfItalic = italic;
-    font.lfUnderline = underline;
-    font.lfStrikeOut = strikeout;
-    font.lfCharSet = charset;
-    font.lfOutPrecision = OUT_TT_PRECIS;
-    font.lfQuality = DEFAULT_QUALITY;
-    face.copy(font.lfFaceName, kMaxFaceName);
-    return CreateFontIndirectW(&font);
+    return CreateFontOfHeight(face, FontHeightFromPoints(points, screenDpiY), weight, italic, underline, strikeout,
+                              charset, false);
 }
 
 ATOM RegisterFormClass(std::wstring_view className, HINSTANCE module, WNDPROC procedure) noexcept {
