@@ -130,7 +130,7 @@ double RunService(std::shared_ptr<DownloadRows> rows, const std::wstring& folder
     DownloadService service(std::move(rows), std::make_shared<UrlPictureDownloader>(),
                             std::make_shared<Win32ThreadStarter>(), observer);
     const auto start = BenchClock::now();
-    if (!service.StartRun(TextFromWide(folder))) return -1;
+    if (!service.StartRun(folder)) return -1;
     if (!PumpUntil([&] { return observer->Wait(0); }, std::chrono::seconds(300))) return -1;
     return SecondsSince(start);
 }

@@ -12,45 +12,45 @@
 namespace {
 
 std::mutex folderLock;
-RtString downloadFolder;  // guarded by folderLock
+std::wstring downloadFolder;  // guarded by folderLock
 
 }  // namespace
 
-RtString CurrentDownloadFolder() {
+std::wstring CurrentDownloadFolder() {
     std::lock_guard<std::mutex> hold(folderLock);
     return downloadFolder;
 }
 
-void SetDownloadFolder(const RtString& folder) {
+void SetDownloadFolder(const std::wstring& folder) {
     std::lock_guard<std::mutex> hold(folderLock);
     downloadFolder = folder;
 }
 
-RtString ExecutableFolderText() {
-    return TextFromWide(CurrentExecutablePath().folder);
+std::wstring ExecutableFolder() {
+    return CurrentExecutablePath().folder;
 }
 
-void EnsureFolderExists(const RtString& folder) {
+void EnsureFolderExists(const std::wstring& folder) {
     if (!FolderExists(folder)) CreatePath(folder);
 }
 
 void ShowDefaultFolder(HWND folderBox) {
-    const RtString folder = DefaultFolder(ExecutableFolderText());
+    const std::wstring folder = DefaultFolder(ExecutableFolder());
     SetControlText(folderBox, WString(folder));
     EnsureFolderExists(folder);
 }
 
 void ShowNoteFolder(HWND folderBox, std::string_view noteId) {
-    const RtString folder = NoteFolder(ExecutableFolderText(), noteId);
+    const std::wstring folder = NoteFolder(ExecutableFolder(), WideFromText(noteId));
     SetDownloadFolder(folder);
     SetControlText(folderBox, WString(folder));
 }
 
-RtString TakeFolderFromBox(HWND folderBox) {
-    RtString folder = FolderFromBoxText(GetControlText(folderBox).ToRtString());
+std::wstring TakeFolderFromBox(HWND folderBox) {
+    std::wstring folder = FolderFromBoxText(GetControlText(folderBox).Str());
     if (folder.empty()) {
         // An emptied box would put the pictures into whatever the current folder is: the default folder is meant.
-        folder = DefaultFolder(ExecutableFolderText());
+        folder = DefaultFolder(ExecutableFolder());
         SetControlText(folderBox, WString(folder));
     }
     SetDownloadFolder(folder);

@@ -14,7 +14,7 @@ struct DownloadRun {
     std::shared_ptr<DownloadThrottle> throttle;
     std::shared_ptr<RowStepLock> rowStep;
     std::shared_ptr<std::atomic<bool>> running;  // the service's flag: cleared when this run is over
-    RtString folder;
+    std::wstring folder;                         // UTF-16, ending in its separator
     DownloadTable table;  // sized before the driver starts, never resized: workers keep references into it
     InFlightCount inFlight;
     std::atomic<bool> anyStarted{false};  // no checked row means no header change
@@ -36,7 +36,7 @@ void FinishOneDownload(DownloadRun& run) noexcept {
 }
 
 void DownloadPicture(const std::shared_ptr<DownloadRun>& run, const DownloadRecord& record) noexcept {
-    const bool ok = run->downloader->DownloadToFile(record.link, TargetPath(run->folder, record.fileName));
+    const bool ok = run->downloader->DownloadToFile(record.link, run->folder, record.fileName);
     if (ok) {
         run->rows->Uncheck(record.row);
         run->rows->SetStatus(record.row, kStatusDone);
@@ -86,7 +86,7 @@ DownloadService::DownloadService(std::shared_ptr<DownloadRows> rows, std::shared
       rowStep_(std::make_shared<RowStepLock>()),
       running_(std::make_shared<std::atomic<bool>>(false)) {}
 
-bool DownloadService::StartRun(const RtString& folder) {
+bool DownloadService::StartRun(const std::wstring& folder) {
     const int32_t rowCount = rows_->RowCount();
     if (rowCount < 1) return false;
     bool idle = false;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <semaphore>
+#include <string>
 #include <vector>
 
 #include "services/RtString.h"
@@ -21,12 +22,13 @@ inline constexpr int32_t kStatusColumn = 2;
 inline constexpr int32_t kLinkColumn = 1;
 inline constexpr int kMaxDownloadsAtOnce = 5;
 
-// Fetches one picture. True only when the picture is in the file at the target, whole; a failed download leaves
-// the target as it was (a picture saved there earlier stays) and no partial file behind. Called on worker threads,
-// several at once.
+// Fetches one picture into the folder (UTF-16, ending in its separator) under the file name (code page 936). True
+// only when the picture is in that file, whole; a failed download leaves the file as it was (a picture saved there
+// earlier stays) and no partial file behind. Called on worker threads, several at once.
 struct PictureDownloader {
     virtual ~PictureDownloader() = default;
-    virtual bool DownloadToFile(const RtString& link, const RtString& target) noexcept = 0;
+    virtual bool DownloadToFile(const RtString& link, const std::wstring& folder,
+                                const RtString& fileName) noexcept = 0;
 };
 
 // The rows of the picture list as the driver and the workers see them. Called on their threads; the Win32 side
@@ -112,7 +114,7 @@ class DownloadService {
 
     // Window thread. Starts a driver over the current rows that saves into `folder` (used as given: file names are
     // appended to it directly). Does nothing and returns false when the list has no row or a run is still going.
-    bool StartRun(const RtString& folder);
+    bool StartRun(const std::wstring& folder);
     bool Running() const noexcept { return running_->load(std::memory_order_acquire); }
 
   private:

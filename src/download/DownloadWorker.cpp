@@ -51,8 +51,9 @@ void ListViewDownloadRows::SetStatusHeader(const RtString& text) noexcept {
     ListViewSetColumnText(list_, kStatusColumn, WString(text));
 }
 
-bool UrlPictureDownloader::DownloadToFile(const RtString& link, const RtString& target) noexcept {
-    return DownloadUrlToFile(WideFromText(link), WideFromText(target), stallLimit_).done;
+bool UrlPictureDownloader::DownloadToFile(const RtString& link, const std::wstring& folder,
+                                          const RtString& fileName) noexcept {
+    return DownloadUrlToFile(WideFromText(link), folder + WideFromText(fileName), stallLimit_).done;
 }
 
 bool Win32ThreadStarter::Start(std::function<void()> body) noexcept {
@@ -75,7 +76,7 @@ PictureDownloads::PictureDownloads(HWND list, std::shared_ptr<DownloadRunObserve
 
 void PictureDownloads::StartDownloads(HWND folderBox) {
     if (service_.Running() || ListViewGetItemCount(list_) < 1) return;
-    const RtString folder = TakeFolderFromBox(folderBox);
+    const std::wstring folder = TakeFolderFromBox(folderBox);
     ListViewSelectItem(list_, -1);  // the driver then selects each row it starts, top to bottom
     service_.StartRun(folder);
 }

@@ -29,7 +29,7 @@ class UrlPictureDownloader final : public PictureDownloader {
   public:
     explicit UrlPictureDownloader(std::chrono::milliseconds stallLimit = kDownloadStallLimit) noexcept
         : stallLimit_(stallLimit) {}
-    bool DownloadToFile(const RtString& link, const RtString& target) noexcept override;
+    bool DownloadToFile(const RtString& link, const std::wstring& folder, const RtString& fileName) noexcept override;
 
   private:
     std::chrono::milliseconds stallLimit_;

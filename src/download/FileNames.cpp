@@ -1,43 +1,57 @@
 #include "download/FileNames.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace {
 
-// A folder name that Windows resolves to itself: no separator or forbidden byte, and not "." or ".." (nor any other
-// run of dots and blanks, which Windows trims to nothing).
-bool IsPlainFolderName(std::string_view name) {
-    if (name.empty() || HasForbiddenNameByte(name)) return false;
-    return name.find_first_not_of(". ") != std::string_view::npos;
+constexpr std::wstring_view kBlanks = L" \t\r\n\v\f";
+
+template <typename Char>
+bool IsForbiddenNameChar(Char c) {
+    constexpr std::string_view kForbidden = "\\/:*?\"<>|";
+    const auto code = static_cast<std::make_unsigned_t<Char>>(c);
+    return code < 0x20 || code == 0x7F || (code < 0x80 && kForbidden.find(static_cast<char>(code)) != kForbidden.npos);
+}
+
+bool HasForbiddenNameChar(std::wstring_view text) {
+    return std::any_of(text.begin(), text.end(), IsForbiddenNameChar<wchar_t>);
+}
+
+// A folder name that Windows resolves to itself: no separator or forbidden character, and not "." or ".." (nor any
+// other run of dots and blanks, which Windows trims to nothing).
+bool IsPlainFolderName(std::wstring_view name) {
+    if (name.empty() || HasForbiddenNameChar(name)) return false;
+    return name.find_first_not_of(L". ") != std::wstring_view::npos;
 }
 
 }  // namespace
 
-std::string PicturesRootFolder(std::string_view executableFolder) {
-    return std::string(executableFolder).append(kPicturesFolderName);
+std::wstring PicturesRootFolder(std::wstring_view executableFolder) {
+    return std::wstring(executableFolder).append(kPicturesFolderName);
 }
 
-std::string DefaultFolder(std::string_view executableFolder) {
-    return PicturesRootFolder(executableFolder).append("\\");
+std::wstring DefaultFolder(std::wstring_view executableFolder) {
+    return PicturesRootFolder(executableFolder).append(L"\\");
 }
 
-std::string NoteFolder(std::string_view executableFolder, std::string_view noteId) {
-    std::string folder = DefaultFolder(executableFolder);
-    if (IsPlainFolderName(noteId)) folder.append(noteId).append("\\");
+std::wstring NoteFolder(std::wstring_view executableFolder, std::wstring_view noteId) {
+    std::wstring folder = DefaultFolder(executableFolder);
+    if (IsPlainFolderName(noteId)) folder.append(noteId).append(L"\\");
     return folder;
 }
 
-std::string FolderFromBoxText(std::string_view boxText) {
-    std::string folder(boxText);
-    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder.push_back('\\');
+std::wstring FolderFromBoxText(std::wstring_view boxText) {
+    const size_t first = boxText.find_first_not_of(kBlanks);
+    if (first == std::wstring_view::npos) return {};
+    std::wstring folder(boxText.substr(first, boxText.find_last_not_of(kBlanks) - first + 1));
+    std::replace(folder.begin(), folder.end(), L'/', L'\\');
+    if (folder.back() != L'\\') folder.push_back(L'\\');
     return folder;
 }
 
 bool HasForbiddenNameByte(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte < 0x20 || byte == 0x7F || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos;
-    });
+    return std::any_of(text.begin(), text.end(), IsForbiddenNameChar<char>);
 }
 
 std::string_view PictureExtension(std::string_view address) {
@@ -51,8 +65,4 @@ std::string_view PictureExtension(std::string_view address) {
 
 std::string MakeFileName(size_t rowIndex, std::string_view address) {
     return std::to_string(rowIndex + 1).append(PictureExtension(address));
-}
-
-std::string TargetPath(std::string_view folder, std::string_view fileName) {
-    return std::string(folder).append(fileName);
 }

@@ -3,21 +3,22 @@
 #include <string>
 #include <string_view>
 
-// Where pictures are saved and under which names. All texts are 8-bit (code page 936), as the download folder is;
-// the caller converts a target path to UTF-16 right before the call that writes the file.
+// Where pictures are saved and under which names. Folders and target paths are UTF-16 from the platform to the call
+// that writes the file, never converted to an 8-bit code page. A picture's file name is made from its address, which
+// is 8-bit text (code page 936); the caller converts that name to UTF-16 once, at the join with the folder.
 
-inline constexpr std::string_view kPicturesFolderName = "DadAzizEzaz";
+inline constexpr std::wstring_view kPicturesFolderName = L"DadAzizEzaz";
 
 // The executable folder (ending in a separator) + "DadAzizEzaz", without a trailing backslash.
-std::string PicturesRootFolder(std::string_view executableFolder);
+std::wstring PicturesRootFolder(std::wstring_view executableFolder);
 // The executable folder + "DadAzizEzaz\": the folder shown at start-up.
-std::string DefaultFolder(std::string_view executableFolder);
+std::wstring DefaultFolder(std::wstring_view executableFolder);
 // The default folder + note id + "\". While the id is empty, or is no name a folder can have (a separator, a
 // character Windows forbids, only dots), the default folder: a note id never moves the folder out of the default one.
-std::string NoteFolder(std::string_view executableFolder, std::string_view noteId);
-// The download folder for the text of the folder box: the text, with a backslash added when it does not already end
-// in "\" or "/", so that "D:\pics" means the folder D:\pics. An empty text stays empty.
-std::string FolderFromBoxText(std::string_view boxText);
+std::wstring NoteFolder(std::wstring_view executableFolder, std::wstring_view noteId);
+// The download folder for the text of the folder box: blanks around it dropped, "/" made "\", and a backslash added
+// when it does not end in one, so that " D:/pics " means the folder D:\pics. A text of blanks only gives empty text.
+std::wstring FolderFromBoxText(std::wstring_view boxText);
 
 // True when the text holds a byte Windows forbids in a file name: \ / : * ? " < > | or a control character.
 bool HasForbiddenNameByte(std::string_view text);
@@ -27,5 +28,3 @@ bool HasForbiddenNameByte(std::string_view text);
 std::string_view PictureExtension(std::string_view address);
 // The row number (row index + 1, in decimal) followed by the picture's extension: always one valid file name.
 std::string MakeFileName(size_t rowIndex, std::string_view address);
-// The folder directly followed by the file name: the folder text already ends in its separator.
-std::string TargetPath(std::string_view folder, std::string_view fileName);

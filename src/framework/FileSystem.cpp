@@ -18,14 +18,14 @@ FileSystemObject::~FileSystemObject() {
     if (uninitialize_) CoUninitialize();
 }
 
-bool FileSystemObject::FolderExists(std::string_view folder) noexcept {
+bool FileSystemObject::FolderExists(std::wstring_view folder) noexcept {
     if (object_ == nullptr) return false;
-    const Bstr path{RtString(folder)};
+    const Bstr path{WString(folder)};
     VARIANT_BOOL exists = VARIANT_FALSE;
     result_ = object_->FolderExists(path.Get(), &exists);
     return SUCCEEDED(result_) && exists != VARIANT_FALSE;
 }
 
-bool FolderExists(std::string_view folder) noexcept {
+bool FolderExists(std::wstring_view folder) noexcept {
     return ProcessFileSystem().FolderExists(folder);
 }

@@ -59,9 +59,9 @@ class FileSystemObject {
 
     IFileSystem3* Get() const noexcept { return object_; }
     HRESULT LastResult() const noexcept { return result_; }
-    // Whether the folder exists (8-bit text, code page 936; a trailing separator is allowed). False for a missing
-    // path, for an empty text and when the object could not be made or the call failed.
-    bool FolderExists(std::string_view folder) noexcept;
+    // Whether the folder exists (UTF-16; a trailing separator is allowed). False for a missing path, for an empty text
+    // and when the object could not be made or the call failed.
+    bool FolderExists(std::wstring_view folder) noexcept;
 
   private:
     IFileSystem3* object_ = nullptr;
@@ -70,4 +70,4 @@ class FileSystemObject {
 };
 
 // FolderExists of the process's file-system object.
-bool FolderExists(std::string_view folder) noexcept;
+bool FolderExists(std::wstring_view folder) noexcept;

@@ -1,5 +1,5 @@
 #pragma once
 #include "framework/AppPaths.h"
 
-// The running executable's own path (GetModuleFileNameW into a 260-unit buffer), split into folder and file name.
+// The running executable's own path (GetModuleFileNameW, however long), split into folder and file name.
 ExecutablePath CurrentExecutablePath();

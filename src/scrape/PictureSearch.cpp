@@ -53,7 +53,7 @@ void FindPictures(const PictureSearchControls& controls) noexcept {
     if (address.empty()) return;
 
     EnableControl(controls.findButton, false);
-    EnsureFolderExists(PicturesRootFolder(ExecutableFolderText()));
+    EnsureFolderExists(PicturesRootFolder(ExecutableFolder()));
     ListViewDeleteAllItems(controls.list);
     SearchedPictures().Clear();
     ListViewSetColumnText(controls.list, kLinkColumn, WString(kLinkHeaderSearching));

@@ -1,7 +1,11 @@
 #include "services/FolderPath.h"
 
+#include <string>
+#include <vector>
+
 #include "framework/Unique.h"
 #include "framework/Win32.h"
+#include "services/PathText.h"
 
 namespace {
 
@@ -40,23 +44,14 @@ WString FindDirectoryEntry(const WString& pattern, uint32_t attributeMask, uint3
     return {};
 }
 
-void CreatePath(const RtString& path) {
-    if (path.starts_with("\\\\")) return;  // network paths are left alone
-    if (IsPlainFile(WString(path))) return;
-    RtString trimmed = path;
-    while (!trimmed.empty() && trimmed.back() == '\\') trimmed.pop_back();
-    if (trimmed.empty()) return;
-
-    size_t next = 0;
-    while (true) {
-        const size_t separator = trimmed.find('\\', next);
-        const RtString level = trimmed.substr(0, separator);
+void CreatePath(std::wstring_view path) {
+    const std::vector<std::wstring> levels = FolderLevels(path);
+    if (levels.empty() || IsPlainFile(WString(levels.back()))) return;
+    for (const std::wstring& level : levels) {
         const WString wideLevel(level);
         uint32_t attributes = 0;
         if (FindDirectoryEntry(wideLevel, FILE_ATTRIBUTE_DIRECTORY, &attributes).Empty() &&
             !CreateDirectoryW(wideLevel.Data(), nullptr) && !IsExistingFolder(wideLevel))
             return;  // a drive root such as "C:" is not found as an entry, but it is there: go on
-        if (separator == RtString::npos) return;
-        next = separator + 1;
     }
 }

@@ -115,11 +115,11 @@ class FakeDownloader : public PictureDownloader {
     int finished = 0;
     std::function<void()> work;  // extra work inside a download, outside the lock (the stress test sleeps)
 
-    bool DownloadToFile(const RtString& link, const RtString& target) noexcept override {
+    bool DownloadToFile(const RtString& link, const std::wstring& folder, const RtString& fileName) noexcept override {
         {
             std::unique_lock lock(world_.mutex);
             started.push_back(link);
-            targets.push_back(target);
+            targets.push_back(RtString(folder.begin(), folder.end()) + fileName);  // the test's folders are ASCII
             maxInFlight = std::max(maxInFlight, ++inFlight);
             world_.changed.notify_all();
             world_.changed.wait(lock, [&] { return !gated || open.count(link) > 0; });
@@ -254,7 +254,7 @@ class DownloadRunTest : public ::testing::Test {
 TEST_F(DownloadRunTest, SevenRowsDownloadFiveAtATimeAndStartInRowOrder) {
     AddRows(7);
     downloader->gated = true;
-    ASSERT_TRUE(service.StartRun("C:\\pics\\"));
+    ASSERT_TRUE(service.StartRun(L"C:\\pics\\"));
 
     // Five downloading, the sixth row marked and waiting for a slot, the seventh not reached.
     ASSERT_TRUE(
@@ -305,7 +305,7 @@ TEST_F(DownloadRunTest, EachRowShowsItsOwnOutcomeUnderItsRowNumber) {
         {false, "http://h/a/untouched.gif", ""},
         {true, "http://h.example/noextension", ""},
     };
-    ASSERT_TRUE(service.StartRun("C:\\pics\\"));
+    ASSERT_TRUE(service.StartRun(L"C:\\pics\\"));
     ASSERT_TRUE(WaitForRunEnd());
 
     std::lock_guard lock(world.mutex);
@@ -320,14 +320,14 @@ TEST_F(DownloadRunTest, EachRowShowsItsOwnOutcomeUnderItsRowNumber) {
 }
 
 TEST_F(DownloadRunTest, NoRowsOrNoCheckedRowsChangeNothing) {
-    EXPECT_FALSE(service.StartRun("C:\\pics\\"));
+    EXPECT_FALSE(service.StartRun(L"C:\\pics\\"));
     {
         std::lock_guard lock(world.mutex);
         EXPECT_EQ(observer->started, 0);  // the buttons never went off
     }
 
     rows->rows = {{false, LinkOf(0), "old"}, {false, LinkOf(1), ""}};
-    ASSERT_TRUE(service.StartRun("C:\\pics\\"));
+    ASSERT_TRUE(service.StartRun(L"C:\\pics\\"));
     ASSERT_TRUE(WaitForRunEnd());
     std::lock_guard lock(world.mutex);
     EXPECT_TRUE(rows->events.empty());
@@ -348,7 +348,7 @@ TEST_F(DownloadRunTest, AllDoneIsWrittenOnceAfterTheWalkEvenWhenDownloadsOutrunT
     rows->beforeCheck = [&](int32_t, std::unique_lock<std::mutex>& lock) {
         world.changed.wait(lock, [&] { return threads->ended == threads->started - 1; });
     };
-    ASSERT_TRUE(service.StartRun("C:\\pics\\"));
+    ASSERT_TRUE(service.StartRun(L"C:\\pics\\"));
     ASSERT_TRUE(WaitForRunEnd());
     threads->JoinAll();
 
@@ -362,7 +362,7 @@ TEST_F(DownloadRunTest, AllDoneIsWrittenOnceAfterTheWalkEvenWhenDownloadsOutrunT
 TEST_F(DownloadRunTest, WorkersThatCannotStartFailTheirRowsAndTheRunStillEnds) {
     AddRows(9);
     threads->failWhen = [](int start) { return start > 1; };  // the driver starts, no worker does
-    ASSERT_TRUE(service.StartRun("C:\\pics\\"));
+    ASSERT_TRUE(service.StartRun(L"C:\\pics\\"));
     ASSERT_TRUE(WaitForRunEnd());
     threads->JoinAll();
     {
@@ -375,7 +375,7 @@ TEST_F(DownloadRunTest, WorkersThatCannotStartFailTheirRowsAndTheRunStillEnds) {
 
     // Every slot came back: a following run downloads all nine, five at a time.
     threads->failWhen = [](int start) { return start == 13; };  // one worker of the second run
-    ASSERT_TRUE(service.StartRun("C:\\pics\\"));
+    ASSERT_TRUE(service.StartRun(L"C:\\pics\\"));
     ASSERT_TRUE(WaitForRunEnd(2));
     threads->JoinAll();
     std::lock_guard lock(world.mutex);
@@ -389,7 +389,7 @@ TEST_F(DownloadRunTest, WorkersThatCannotStartFailTheirRowsAndTheRunStillEnds) {
 TEST_F(DownloadRunTest, ADriverThatCannotStartEndsTheRunAtOnce) {
     AddRows(3);
     threads->failWhen = [](int) { return true; };
-    ASSERT_TRUE(service.StartRun("C:\\pics\\"));
+    ASSERT_TRUE(service.StartRun(L"C:\\pics\\"));
     std::lock_guard lock(world.mutex);
     EXPECT_EQ(observer->started, 1);
     EXPECT_EQ(observer->finished, 1);
@@ -402,10 +402,10 @@ TEST_F(DownloadRunTest, OneRunAtATimeAndTheNextFetchesOnlyWhatIsStillChecked) {
     rows->rows[1].link = LinkOf(1, ".bad");
     rows->rows[3].link = LinkOf(3, ".bad");
     downloader->gated = true;
-    ASSERT_TRUE(service.StartRun("C:\\pics\\"));
+    ASSERT_TRUE(service.StartRun(L"C:\\pics\\"));
     ASSERT_TRUE(world.WaitUntil([&] { return downloader->inFlight == 4; }));
     EXPECT_TRUE(service.Running());
-    EXPECT_FALSE(service.StartRun("C:\\other\\"));  // refused while the first runs
+    EXPECT_FALSE(service.StartRun(L"C:\\other\\"));  // refused while the first runs
 
     {
         std::lock_guard lock(world.mutex);
@@ -415,7 +415,7 @@ TEST_F(DownloadRunTest, OneRunAtATimeAndTheNextFetchesOnlyWhatIsStillChecked) {
     ASSERT_TRUE(WaitForRunEnd());
     EXPECT_FALSE(service.Running());
 
-    ASSERT_TRUE(service.StartRun("C:\\other\\"));
+    ASSERT_TRUE(service.StartRun(L"C:\\other\\"));
     ASSERT_TRUE(WaitForRunEnd(2));
     std::lock_guard lock(world.mutex);
     ASSERT_EQ(downloader->targets.size(), 6u);
@@ -455,7 +455,7 @@ TEST_F(DownloadRunTest, InvariantsHoldUnderRandomTiming) {
             downloader->started.clear();
         }
         const int headersBefore = rows->headerWrites;
-        ASSERT_TRUE(service.StartRun("F:\\"));
+        ASSERT_TRUE(service.StartRun(L"F:\\"));
         ASSERT_TRUE(WaitForRunEnd(run)) << "run " << run;
         threads->JoinAll();
         std::lock_guard lock(world.mutex);

@@ -5,37 +5,59 @@
 #include <random>
 #include <string>
 
-TEST(FileNames, NumberTheRowAndKeepTheExtension) {
-    struct Case {
-        size_t row;
-        std::string address;
-        std::string fileName;
+#include "services/PathText.h"
+
+namespace {
+
+std::wstring Wide(std::string_view bytes) {  // each byte one unit, so that 8-bit names compare in the same table
+    std::wstring wide;
+    for (const char c : bytes) wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+    return wide;
+}
+
+std::wstring Joined(const std::vector<std::wstring>& levels) {
+    std::wstring all;
+    for (const std::wstring& level : levels) all += (all.empty() ? L"" : L"|") + level;
+    return all;
+}
+
+}  // namespace
+
+TEST(FileNames, WherePicturesGoAndUnderWhichName) {
+    const std::wstring exe = L"C:\\Users\\J\u00F6rg\\\u904B\\";  // ö and 運, whose code page 936 form ends in 0x5C
+    const std::wstring root = exe + L"DadAzizEzaz";
+    const struct Case {
+        std::wstring got, expected;
     } cases[] = {
-        {0, "http://p.voyanta.com/n/a1.jpeg", "1.jpeg"},
-        {11, "https://p.voyanta.com/n/b.png", "12.png"},
-        {0, "http://p.voyanta.com/abc.JPG", "1.JPG"},
-        {4, "http://p.voyanta.com/n/pic.tar.gz", "5.gz"},
-        {0, "http", "1"},
-        {0, "http://localhost/pic", "1"},
-        // The "." is the host's or a folder's: the name is the number alone, never a path.
-        {0, "http://p.voyanta.com/n/pic", "1"},
-        {0, "http://p.voyanta.com/a.b/c", "1"},
-        {0, "http://h/x..\\..\\..\\evil", "1"},
-        {0, "http://h/x.\\..\\win", "1"},
-        // Tails Windows would refuse or read as a stream or device: the number alone.
-        {0, "http://h/a.jpg:stream", "1"},
-        {0, "http://h/a.jpg?x=1", "1"},
-        {0, "http://h/a.jpg\"", "1"},
-        {0, std::string("http://h/a.j\0pg", 15), "1"},
-        {0, "http://h/a.jp\tg", "1"},
-        {0, "http://h/a.jpg?v=1.2", "1.2"},               // the last "." counts, also in a query
-        {0, "http://h/\xCD\xBC.\xCD\xBC", "1.\xCD\xBC"},  // code page 936 bytes are kept
-        {0, "http://h/a.\xB1\x5C", "1"},  // a 0x5C byte, even inside a double-byte character, is refused
-        {2147483647, "http://h/a.jpg", "2147483648.jpg"},
+        {Wide(MakeFileName(0, "http://p.voyanta.com/n/a1.jpeg")), L"1.jpeg"},
+        {Wide(MakeFileName(11, "https://p.voyanta.com/n/b.PNG")), L"12.PNG"},
+        {Wide(MakeFileName(4, "http://h/pic.tar.gz")), L"5.gz"},
+        {Wide(MakeFileName(0, "http://h/a.jpg?v=1.2")), L"1.2"},  // the last "." counts, also in a query
+        {Wide(MakeFileName(0, "http://h/\xCD\xBC.\xCD\xBC")), Wide("1.\xCD\xBC")},
+        {Wide(MakeFileName(2147483647, "http://h/a.jpg")), L"2147483648.jpg"},
+        // The "." of the host or a folder, or a tail Windows would refuse or read as a stream: the number alone.
+        {Wide(MakeFileName(0, "http://p.voyanta.com/a.b/c")), L"1"},
+        {Wide(MakeFileName(0, "http://h/x..\\..\\evil")), L"1"},
+        {Wide(MakeFileName(0, "http://h/a.jpg:stream")), L"1"},
+        {Wide(MakeFileName(0, std::string("http://h/a.j\0pg", 15))), L"1"},
+        {Wide(MakeFileName(0, "http://h/a.\xB1\x5C")), L"1"},
+        // Folders stay UTF-16: no character is lost and none is taken for a separator.
+        {DefaultFolder(exe), root + L"\\"},
+        {NoteFolder(exe, L"123"), root + L"\\123\\"},
+        {NoteFolder(exe, L""), root + L"\\"},
+        {NoteFolder(exe, L"..\\..\\Windows"), root + L"\\"},
+        {NoteFolder(exe, L" . "), root + L"\\"},
+        {FolderFromBoxText(L"D:\\pics\\\u904B"), L"D:\\pics\\\u904B\\"},
+        {FolderFromBoxText(L" D:/pics/J\u00F6rg \r\n"), L"D:\\pics\\J\u00F6rg\\"},
+        {FolderFromBoxText(L"\tD:\\pics\\ "), L"D:\\pics\\"},
+        {FolderFromBoxText(L" \t "), L""},
+        {Joined(FolderLevels(L"D:\\pics/\u904B\\x/")), L"D:|D:\\pics|D:\\pics/\u904B|D:\\pics/\u904B\\x"},
+        {Joined(FolderLevels(L"D:\\a\\\\b")), L"D:|D:\\a|D:\\a\\\\b"},
+        {Joined(FolderLevels(L"\\top\\x")), L"\\top|\\top\\x"},
+        {Joined(FolderLevels(L"\\\\server\\share\\x")), L""},
+        {Joined(FolderLevels(L"//server/share")), L""},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(MakeFileName(c.row, c.address), c.fileName) << "row " << c.row << ", address: " << c.address;
-    }
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].got, cases[i].expected) << "case " << i;
 }
 
 TEST(FileNames, AreAlwaysOneValidNameWhateverTheAddress) {
@@ -51,27 +73,4 @@ TEST(FileNames, AreAlwaysOneValidNameWhateverTheAddress) {
         EXPECT_FALSE(HasForbiddenNameByte(name)) << "address: " << address << " name: " << name;
         EXPECT_TRUE(name == "9" || name[1] == '.') << "address: " << address << " name: " << name;
     }
-}
-
-TEST(FileNames, FoldersFromTheExecutableAndTheNote) {
-    EXPECT_EQ(PicturesRootFolder("C:\\Tools\\"), "C:\\Tools\\DadAzizEzaz");
-    EXPECT_EQ(DefaultFolder("C:\\Tools\\"), "C:\\Tools\\DadAzizEzaz\\");
-    EXPECT_EQ(NoteFolder("C:\\Tools\\", "123"), "C:\\Tools\\DadAzizEzaz\\123\\");
-    EXPECT_EQ(NoteFolder("C:\\Tools\\", ""), "C:\\Tools\\DadAzizEzaz\\");
-    // A note id that would leave the default folder, nest folders or be refused by Windows.
-    for (const char* id : {"i/123", "..", ".", " . ", "..\\..\\Windows", "a:b", "x*", "a\x01"}) {
-        EXPECT_EQ(NoteFolder("C:\\Tools\\", id), "C:\\Tools\\DadAzizEzaz\\") << "note id: " << id;
-    }
-    EXPECT_EQ(NoteFolder("C:\\Tools\\", "12.3"), "C:\\Tools\\DadAzizEzaz\\12.3\\");
-}
-
-TEST(FileNames, AFolderTypedIntoTheBoxIsAFolder) {
-    EXPECT_EQ(FolderFromBoxText("D:\\pics"), "D:\\pics\\");
-    EXPECT_EQ(FolderFromBoxText("D:\\pics\\"), "D:\\pics\\");
-    EXPECT_EQ(FolderFromBoxText("D:/pics/"), "D:/pics/");
-    EXPECT_EQ(FolderFromBoxText("D:"), "D:\\");
-    EXPECT_EQ(FolderFromBoxText(""), "");
-    EXPECT_EQ(TargetPath(FolderFromBoxText("D:\\pics"), MakeFileName(0, "http://h/a.jpeg")), "D:\\pics\\1.jpeg");
-    EXPECT_EQ(TargetPath(FolderFromBoxText("D:\\pics"), MakeFileName(1, "http://h/b.jpeg")), "D:\\pics\\2.jpeg");
-    EXPECT_EQ(TargetPath(NoteFolder("C:\\T\\", "9"), MakeFileName(0, "http://h.com/x")), "C:\\T\\DadAzizEzaz\\9\\1");
 }

@@ -193,21 +193,21 @@ TEST(FileSystem, TellsExistingFoldersFromFilesAndMissingPaths) {
     ScratchFolder scratch;
     ASSERT_TRUE(scratch.Write(L"file.txt", "x"));
     ASSERT_TRUE(CreateDirectoryW((scratch.Path() + L"图片").c_str(), nullptr));
-    const RtString folder = TextFromWide(scratch.Path());  // ends in a backslash
+    const std::wstring folder = scratch.Path();  // ends in a backslash
     ASSERT_FALSE(folder.empty());
 
     FileSystemObject fileSystem;
     ASSERT_NE(fileSystem.Get(), nullptr) << std::hex << fileSystem.LastResult();
     EXPECT_TRUE(fileSystem.FolderExists(folder));
     EXPECT_TRUE(fileSystem.FolderExists(folder.substr(0, folder.size() - 1))) << "without the trailing separator";
-    EXPECT_TRUE(fileSystem.FolderExists(TextFromWide(scratch.Path() + L"图片"))) << "a Chinese name in code page 936";
+    EXPECT_TRUE(fileSystem.FolderExists(scratch.Path() + L"图片")) << "a Chinese name";
     EXPECT_EQ(fileSystem.LastResult(), S_OK);
-    EXPECT_FALSE(fileSystem.FolderExists(folder + "file.txt")) << "a file is not a folder";
-    EXPECT_FALSE(fileSystem.FolderExists(folder + "missing"));
-    EXPECT_FALSE(fileSystem.FolderExists(""));
+    EXPECT_FALSE(fileSystem.FolderExists(folder + L"file.txt")) << "a file is not a folder";
+    EXPECT_FALSE(fileSystem.FolderExists(folder + L"missing"));
+    EXPECT_FALSE(fileSystem.FolderExists(L""));
     // The process's own object answers the same.
     EXPECT_TRUE(FolderExists(folder));
-    EXPECT_FALSE(FolderExists(folder + "missing\\"));
+    EXPECT_FALSE(FolderExists(folder + L"missing\\"));
 }
 
 TEST(ProgramRun, ClosingTheWindowEndsTheProgramWithExitCodeZero) {

@@ -39,8 +39,8 @@ class DownloadFolderTest : public ::testing::Test {
 TEST_F(DownloadFolderTest, TypedFolderWithoutSeparatorIsThatFolderAndIsCreatedLevelByLevel) {
     const std::wstring typed = scratch_.Path() + L"pics\\2024";
     Type(typed);
-    const RtString folder = TakeFolderFromBox(box_);
-    EXPECT_EQ(WString(folder).Str(), typed + L"\\") << "file names are appended to a folder, never to its name";
+    const std::wstring folder = TakeFolderFromBox(box_);
+    EXPECT_EQ(folder, typed + L"\\") << "file names are appended to a folder, never to its name";
     EXPECT_EQ(CurrentDownloadFolder(), folder);
     EXPECT_TRUE(IsFolder(typed));
     EXPECT_EQ(Shown(), typed) << "the box keeps what the user typed";
@@ -49,18 +49,17 @@ TEST_F(DownloadFolderTest, TypedFolderWithoutSeparatorIsThatFolderAndIsCreatedLe
 TEST_F(DownloadFolderTest, TypedFolderWithSeparatorIsUsedAsItIs) {
     const std::wstring typed = scratch_.Path() + L"\u56FE\u7247\\";  // a Chinese folder name survives code page 936
     Type(typed);
-    EXPECT_EQ(WString(TakeFolderFromBox(box_)).Str(), typed);
+    EXPECT_EQ(TakeFolderFromBox(box_), typed);
     EXPECT_TRUE(IsFolder(typed));
 
     Type(typed);  // an existing folder is taken again without complaint
-    EXPECT_EQ(WString(TakeFolderFromBox(box_)).Str(), typed);
+    EXPECT_EQ(TakeFolderFromBox(box_), typed);
     EXPECT_EQ(scratch_.CountEntries(), 1);
 }
 
 TEST_F(DownloadFolderTest, EmptiedBoxMeansTheDefaultFolder) {
     Type(L"");
-    const RtString folder = TakeFolderFromBox(box_);
-    EXPECT_EQ(WString(folder).Str(), exeFolder_ + L"DadAzizEzaz\\");
+    EXPECT_EQ(TakeFolderFromBox(box_), exeFolder_ + L"DadAzizEzaz\\");
     EXPECT_EQ(Shown(), exeFolder_ + L"DadAzizEzaz\\");
     EXPECT_TRUE(IsFolder(exeFolder_ + L"DadAzizEzaz"));
 }
@@ -69,7 +68,7 @@ TEST_F(DownloadFolderTest, NoteFolderIsShownAndBecomesTheDownloadFolderWithoutBe
     ShowNoteFolder(box_, "98765432");
     const std::wstring expected = exeFolder_ + L"DadAzizEzaz\\98765432\\";
     EXPECT_EQ(Shown(), expected);
-    EXPECT_EQ(WString(CurrentDownloadFolder()).Str(), expected);
+    EXPECT_EQ(CurrentDownloadFolder(), expected);
     EXPECT_FALSE(IsFolder(expected)) << "the note's folder is made when a download starts";
 
     ShowNoteFolder(box_, "");
@@ -79,9 +78,9 @@ TEST_F(DownloadFolderTest, NoteFolderIsShownAndBecomesTheDownloadFolderWithoutBe
 }
 
 TEST_F(DownloadFolderTest, DefaultFolderIsShownAndCreatedWithoutChangingTheDownloadFolder) {
-    SetDownloadFolder("C:\\kept\\");
+    SetDownloadFolder(L"C:\\kept\\");
     ShowDefaultFolder(box_);
     EXPECT_EQ(Shown(), exeFolder_ + L"DadAzizEzaz\\");
     EXPECT_TRUE(IsFolder(exeFolder_ + L"DadAzizEzaz"));
-    EXPECT_EQ(CurrentDownloadFolder(), "C:\\kept\\");
+    EXPECT_EQ(CurrentDownloadFolder(), L"C:\\kept\\");
 }

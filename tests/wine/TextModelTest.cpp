@@ -101,22 +101,20 @@ TEST(TextModel, CreatePathMakesEveryMissingLevel) {
     const std::wstring root = TempFolder(L"createpath");
     RemoveTree(root);
     ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
-    const RtString root8 = TextFromWide(root);
-
-    CreatePath(root8 + "\\one");
+    CreatePath(root + L"\\one");
     EXPECT_TRUE(IsFolder(root + L"\\one")) << "the last level under an existing parent";
 
-    CreatePath(root8 + "\\two\\three\\");
-    EXPECT_TRUE(IsFolder(root + L"\\two\\three")) << "two missing levels and a trailing backslash";
+    CreatePath(root + L"\\two/three\\");
+    EXPECT_TRUE(IsFolder(root + L"\\two\\three")) << "two missing levels, a forward slash and a trailing backslash";
 
-    CreatePath(root8 + "\\" + kCaption936);
-    EXPECT_TRUE(IsFolder(root + L"\\" + kCaptionWide)) << "a Chinese folder name converts through code page 936";
+    CreatePath(root + L"\\\u904B\\J\u00F6rg");
+    EXPECT_TRUE(IsFolder(root + L"\\\u904B\\J\u00F6rg")) << "a name outside code page 936 below one ending in 0x5C there";
 
     const std::wstring file = root + L"\\plain";
     HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     CloseHandle(h);
-    CreatePath(root8 + "\\plain");
+    CreatePath(root + L"\\plain");
     EXPECT_FALSE(IsFolder(file)) << "an existing plain file is left alone";
 
     uint32_t attributes = 0;
@@ -133,14 +131,14 @@ TEST(TextModel, CreatePathWithADriveLetterCreatesTheLevelsBelowIt) {
     RemoveTree(root);
     ASSERT_GE(root.size(), 3u);
     ASSERT_EQ(root[1], L':');
-    CreatePath(TextFromWide(root) + "\\a\\b");
+    CreatePath(root + L"\\a\\b");
     EXPECT_TRUE(IsFolder(root + L"\\a\\b"));
     RemoveTree(root);
 }
 
 TEST(TextModel, CreatePathLeavesNetworkPathsAlone) {
     // Nothing may be created: neither a share nor a local folder named after it.
-    CreatePath("\\\\nosuchserver\\share\\x");
+    CreatePath(L"\\\\nosuchserver\\share\\x");
     EXPECT_FALSE(IsFolder(L"\\\\nosuchserver\\share\\x"));
     EXPECT_FALSE(IsFolder(L"nosuchserver"));
 }
