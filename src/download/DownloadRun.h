@@ -23,8 +23,9 @@ inline constexpr int32_t kLinkColumn = 1;
 inline constexpr int kMaxDownloadsAtOnce = 5;
 
 // Fetches one picture into the folder (UTF-16, ending in its separator) under the file name (code page 936). True
-// only when the picture is in that file, whole; a failed download leaves the file as it was (a picture saved there
-// earlier stays) and no partial file behind. Called on worker threads, several at once.
+// only when the picture is saved whole: under that name, under a numbered name beside it when the name holds other
+// bytes, or not at all when a file there already holds the same bytes. Nothing saved earlier is overwritten, and a
+// failed download leaves no partial file behind. Called on worker threads, several at once.
 struct PictureDownloader {
     virtual ~PictureDownloader() = default;
     virtual bool DownloadToFile(const RtString& link, const std::wstring& folder,

@@ -53,7 +53,7 @@ void ListViewDownloadRows::SetStatusHeader(const RtString& text) noexcept {
 
 bool UrlPictureDownloader::DownloadToFile(const RtString& link, const std::wstring& folder,
                                           const RtString& fileName) noexcept {
-    return DownloadUrlToFile(WideFromText(link), folder + WideFromText(fileName), stallLimit_).done;
+    return DownloadUrlToFile(WideFromText(link), folder + WideFromText(fileName), limits_).done;
 }
 
 bool Win32ThreadStarter::Start(std::function<void()> body) noexcept {
@@ -69,9 +69,9 @@ bool Win32ThreadStarter::Start(std::function<void()> body) noexcept {
 }
 
 PictureDownloads::PictureDownloads(HWND list, std::shared_ptr<DownloadRunObserver> observer,
-                                   std::chrono::milliseconds stallLimit)
+                                   const DownloadLimits& limits)
     : list_(list),
-      service_(std::make_shared<ListViewDownloadRows>(list), std::make_shared<UrlPictureDownloader>(stallLimit),
+      service_(std::make_shared<ListViewDownloadRows>(list), std::make_shared<UrlPictureDownloader>(limits),
                std::make_shared<Win32ThreadStarter>(), std::move(observer)) {}
 
 void PictureDownloads::StartDownloads(HWND folderBox) {

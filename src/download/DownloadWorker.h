@@ -1,5 +1,4 @@
 #pragma once
-#include <chrono>
 #include <memory>
 
 #include "download/DownloadRun.h"
@@ -27,12 +26,11 @@ class ListViewDownloadRows final : public DownloadRows {
 
 class UrlPictureDownloader final : public PictureDownloader {
   public:
-    explicit UrlPictureDownloader(std::chrono::milliseconds stallLimit = kDownloadStallLimit) noexcept
-        : stallLimit_(stallLimit) {}
+    explicit UrlPictureDownloader(const DownloadLimits& limits = {}) noexcept : limits_(limits) {}
     bool DownloadToFile(const RtString& link, const std::wstring& folder, const RtString& fileName) noexcept override;
 
   private:
-    std::chrono::milliseconds stallLimit_;
+    DownloadLimits limits_;
 };
 
 // Threads with the default stack size whose handles are closed at once: nobody waits for them.
@@ -45,8 +43,7 @@ class Win32ThreadStarter final : public ThreadStarter {
 class PictureDownloads {
   public:
     // The observer hears when a run starts (window thread) and ends (a download thread: post to the window).
-    PictureDownloads(HWND list, std::shared_ptr<DownloadRunObserver> observer,
-                     std::chrono::milliseconds stallLimit = kDownloadStallLimit);
+    PictureDownloads(HWND list, std::shared_ptr<DownloadRunObserver> observer, const DownloadLimits& limits = {});
 
     // The click on "下载选中": takes the folder from the folder box (creating it when missing), clears the
     // selection and starts the driver, then returns. Nothing at all when the list has no row or a run is going.

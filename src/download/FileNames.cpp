@@ -5,6 +5,7 @@
 
 namespace {
 
+constexpr std::wstring_view kSeparators = L"\\/";
 constexpr std::wstring_view kBlanks = L" \t\r\n\v\f";
 
 template <typename Char>
@@ -65,4 +66,16 @@ std::string_view PictureExtension(std::string_view address) {
 
 std::string MakeFileName(size_t rowIndex, std::string_view address) {
     return std::to_string(rowIndex + 1).append(PictureExtension(address));
+}
+
+std::wstring NumberedTarget(std::wstring_view target, unsigned copy) {
+    if (copy <= 1) return std::wstring(target);
+    const size_t nameStart = target.find_last_of(kSeparators) + 1;  // 0 when the target has no folder part
+    size_t dot = target.rfind(L'.');
+    if (dot == std::wstring_view::npos || dot < nameStart) dot = target.size();
+    return std::wstring(target.substr(0, dot))
+        .append(L" (")
+        .append(std::to_wstring(copy))
+        .append(L")")
+        .append(target.substr(dot));
 }

@@ -28,3 +28,6 @@ bool HasForbiddenNameByte(std::string_view text);
 std::string_view PictureExtension(std::string_view address);
 // The row number (row index + 1, in decimal) followed by the picture's extension: always one valid file name.
 std::string MakeFileName(size_t rowIndex, std::string_view address);
+// The target under its copy number, for a name already taken by other bytes: "D:\p\12.jpg" with copy 2 gives
+// "D:\p\12 (2).jpg", "D:\p\7" gives "D:\p\7 (2)". Copy 1 is the target itself.
+std::wstring NumberedTarget(std::wstring_view target, unsigned copy);

@@ -1,21 +1,21 @@
 #pragma once
-#include <chrono>
 #include <cstdint>
 #include <string>
 
+#include "download/DownloadLimits.h"
 #include "framework/Win32.h"
-
-// How long a download may go without receiving a byte before it is given up.
-inline constexpr std::chrono::milliseconds kDownloadStallLimit{60'000};
 
 // What one download went through; `done` is the only thing the tool acts on, the rest explains it.
 struct UrlDownloadOutcome {
-    bool done = false;        // the picture is in the file at the target, whole
+    bool done = false;        // the picture is saved whole, in the file `savedAs`
     HRESULT result = E_FAIL;  // of URLDownloadToFileW
     int httpStatus = 0;       // final status of the reply; 0 when none arrived
     uint64_t received = 0;    // bytes of the body as the download reported them
     uint64_t announced = 0;   // length the server announced; 0 when it announced none
-    bool stalled = false;     // given up after the stall limit passed without data
+    bool tooSlow = false;     // given up: fewer bytes than the minimum came within the pace window
+    bool tooLarge = false;    // given up: more bytes than the limit came or were announced
+    bool errorPage = false;   // an HTML or JSON page came in place of a picture
+    std::wstring savedAs;     // the target, a numbered name beside it, or the file that already held the same bytes
 };
 
 // Where a download into the target is written until it is whole: the same folder, the file name behind a "~" and
@@ -23,9 +23,11 @@ struct UrlDownloadOutcome {
 std::wstring PartialDownloadPath(const std::wstring& target);
 
 // Fetches the address with URLDownloadToFileW into the partial file beside the target, the address's URL cache entry
-// removed before and after, and moves it over the target only when the download is done: the reply was 2xx, every
-// announced byte arrived and the file is there whole. Otherwise the partial file is removed and the target, with any
-// picture an earlier download left there, is untouched. A download that receives nothing for `stallLimit` is
-// aborted. Blocks the calling thread until the download has ended. Any thread.
+// removed before and after. The download is done when the reply was 2xx, every announced byte arrived, the file is
+// there whole and it is no HTML or JSON page; it is aborted when it breaks the limits. A done download takes the
+// target's name; when a file already has that name, the same bytes mean the picture is there already (the partial
+// file goes), and other bytes mean it takes the first free name "N (2).ext", "N (3).ext", ... beside it. Nothing that
+// was there is ever written over, and a failed download leaves no file. Blocks the calling thread until the download
+// has ended. Any thread.
 UrlDownloadOutcome DownloadUrlToFile(const std::wstring& link, const std::wstring& target,
-                                     std::chrono::milliseconds stallLimit = kDownloadStallLimit) noexcept;
+                                     const DownloadLimits& limits = {}) noexcept;

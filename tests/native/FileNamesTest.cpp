@@ -5,6 +5,8 @@
 #include <random>
 #include <string>
 
+#include "download/DownloadLimits.h"
+#include "download/ErrorPage.h"
 #include "services/PathText.h"
 
 namespace {
@@ -56,6 +58,10 @@ TEST(FileNames, WherePicturesGoAndUnderWhichName) {
         {Joined(FolderLevels(L"\\top\\x")), L"\\top|\\top\\x"},
         {Joined(FolderLevels(L"\\\\server\\share\\x")), L""},
         {Joined(FolderLevels(L"//server/share")), L""},
+        // A name taken by other bytes: the first free copy number before the extension.
+        {NumberedTarget(L"D:\\p\\12.jpg", 1), L"D:\\p\\12.jpg"},
+        {NumberedTarget(L"D:\\p\\12.jpg", 2), L"D:\\p\\12 (2).jpg"},
+        {NumberedTarget(L"D:\\a.b\\7", 3), L"D:\\a.b\\7 (3)"},
     };
     for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].got, cases[i].expected) << "case " << i;
 }
@@ -73,4 +79,49 @@ TEST(FileNames, AreAlwaysOneValidNameWhateverTheAddress) {
         EXPECT_FALSE(HasForbiddenNameByte(name)) << "address: " << address << " name: " << name;
         EXPECT_TRUE(name == "9" || name[1] == '.') << "address: " << address << " name: " << name;
     }
+}
+
+// What a finished reply must not be, and how long and how large a download may grow.
+TEST(FileNames, RepliesThatAreNoPictureAndDownloadsThatMustEnd) {
+    const auto kind = [](std::wstring_view type, std::string_view body) {
+        return IsPageContentType(type) || StartsLikePage(body) ? "page" : "picture";
+    };
+    using namespace std::chrono_literals;
+    const TransferBudget::Clock::time_point t0{};
+    // Byte counts as reported at the given seconds, then the verdict at `at` seconds.
+    const auto budget = [&](std::vector<std::pair<int, uint64_t>> counts, double at, DownloadLimits limits = {},
+                            uint64_t announced = 0) {
+        TransferBudget b(limits, t0);
+        b.Announced(announced);
+        for (const auto& [second, total] : counts) b.Received(total, t0 + std::chrono::seconds(second));
+        const auto now = t0 + std::chrono::duration_cast<TransferBudget::Clock::duration>(at * 1s);
+        return b.TooLarge() ? "too large" : b.TooSlow(now) ? "too slow" : "going";
+    };
+    const DownloadLimits small{.maxBytes = 1000};
+    const struct Case {
+        std::string got, expected;
+    } cases[] = {
+        {kind(L"text/html; charset=UTF-8", "\xFF\xD8\xFF"), "page"},
+        {kind(L" Application/JSON ", ""), "page"},
+        {kind(L"application/problem+json", ""), "page"},
+        {kind(L"image/jpeg", " \r\n\t<!DOCTYPE HTML><p>"), "page"},
+        {kind(L"image/jpeg", "<HtMl lang=zh>"), "page"},
+        {kind(L"", "\n{\"error\":404}"), "page"},
+        {kind(L"image/jpeg", "\xFF\xD8\xFF<html>"), "picture"},
+        {kind(L"application/octet-stream", "<!DOCTYPE svg"), "picture"},
+        {kind(L"text/plain", "<htm"), "picture"},
+        {kind(L"text/htmlx", "[1]"), "picture"},
+        {budget({}, 59.9), "going"},
+        {budget({}, 60), "too slow"},  // nothing at all in the first minute
+        {budget({{20, 300}, {40, 600}, {60, 900}}, 60), "too slow"},
+        {budget({{1, 1024}}, 60.9), "going"},
+        {budget({{1, 1024}}, 61), "too slow"},
+        {budget({{30, 2048}, {60, 4096}, {90, 6144}}, 149.9), "going"},
+        {budget({{30, 2048}, {60, 4096}, {90, 6144}}, 150), "too slow"},
+        {budget({{1, 1000}}, 1, small), "going"},
+        {budget({{1, 1001}}, 1, small), "too large"},
+        {budget({{1, (uint64_t{256} << 20) + 1}}, 1), "too large"},
+        {budget({}, 0, small, 1001), "too large"},  // announced: it fails before the bytes come
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].got, cases[i].expected) << "case " << i;
 }

@@ -61,7 +61,7 @@ class DownloadRunWineTest : public ::testing::Test {
         folderBox_ = CreateWindowExW(0, L"EDIT", folder_.Path().c_str(), WS_CHILD | WS_VISIBLE, 10, 10, 650, 24, host_,
                                      reinterpret_cast<HMENU>(108), GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(folderBox_, nullptr);
-        downloads_ = std::make_unique<PictureDownloads>(list_, observer_, 3s);
+        downloads_ = std::make_unique<PictureDownloads>(list_, observer_, DownloadLimits{.paceWindow = 3s});
     }
     void TearDown() override {
         // A run still going would write into a list that is gone: let it end first.
