@@ -1,24 +1,32 @@
 #include "web/WebRequest.h"
 
+#include <algorithm>
+#include <climits>
+#include <condition_variable>
+#include <cwchar>
+#include <memory>
+#include <mutex>
+#include <new>
 #include <string>
-#include <utility>
 
 #include "framework/Win32.h"
 #include "framework/Win32Handles.h"
 #include "services/WString.h"
-#include "web/Variant.h"
+
+#include <winhttp.h>
 
 namespace {
 
-constexpr char kUserAgent[] =
-    "Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/78.0.3904.108 "
-    "Safari/537.36";
-constexpr char kAccept[] = "text/html, */*; q=0.01";
+using Clock = std::chrono::steady_clock;
 
-// Connect, send and receive limits of the platform, in milliseconds. Wine ends a body read on its own after 30 s, and
-// reading the body after that has crashed the process; limits above the wait make our wait always end first.
-constexpr int32_t kResolveLimit = 0;  // the platform's default: no limit of its own
-constexpr int32_t kTransferLimit = (kResponseWaitSeconds + 30) * 1000;
+constexpr wchar_t kUserAgent[] =
+    L"Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/78.0.3904.108 "
+    L"Safari/537.36";
+
+HRESULT LastErrorResult() noexcept {
+    const DWORD error = GetLastError();
+    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
+}
 
 }  // namespace
 
@@ -36,119 +44,165 @@ bool CheckHttpPlatform() noexcept {
     return reinterpret_cast<CheckPlatform>(reinterpret_cast<void*>(proc))() != FALSE;
 }
 
-WebRequest::WebRequest() noexcept {
-    const HRESULT init = CoInitialize(nullptr);
-    ownsComInit_ = init == S_OK || init == S_FALSE;
-    lastResult_ =
-        CoCreateInstance(kClsidWinHttpRequest, nullptr, CLSCTX_INPROC_SERVER, kIidIWinHttpRequest, request_.Put());
+void WebRequest::InternetTraits::Close(void* h) noexcept {
+    WinHttpCloseHandle(h);
+}
+
+WebRequest::WebRequest(const ReplyLimits& limits) noexcept : WebRequest(Clock::now() + limits.wait, limits.maxBytes) {}
+
+WebRequest::WebRequest(Clock::time_point deadline, uint64_t maxBytes) noexcept
+    : deadline_(deadline), maxBytes_(maxBytes) {}
+
+WebRequest::~WebRequest() = default;
+
+bool WebRequest::Succeeded(BOOL ok) noexcept {
+    lastResult_ = ok ? S_OK : LastErrorResult();
+    return ok != FALSE;
+}
+
+// The platform's limits for the next call, set to the time left: resolving, connecting, sending, each receive, and
+// the wait for the reply's headers (which Wine's synchronous send already does, and which no other limit bounds).
+bool WebRequest::SetLimitsToTimeLeft() noexcept {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now()).count();
+    if (left <= 0) {
+        lastResult_ = HRESULT_FROM_WIN32(ERROR_WINHTTP_TIMEOUT);
+        return false;
+    }
+    const int limit = static_cast<int>(std::min<int64_t>(left, INT_MAX));
+    DWORD headersLimit = static_cast<DWORD>(limit);
+    return Succeeded(WinHttpSetTimeouts(request_.Get(), limit, limit, limit, limit)) &&
+           Succeeded(WinHttpSetOption(request_.Get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersLimit,
+                                      sizeof(headersLimit)));
+}
+
+bool WebRequest::Open(const RtString& method, const RtString& address) noexcept {
+    const std::wstring url = WideFromText(address);
+    URL_COMPONENTS parts{};
+    parts.dwStructSize = sizeof(parts);
+    parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+    if (!Succeeded(WinHttpCrackUrl(url.c_str(), 0, 0, &parts))) return false;
+    const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+    const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
+                              std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+
+    session_.Reset(
+        WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!Succeeded(session_ ? TRUE : FALSE)) return false;
+    connection_.Reset(WinHttpConnect(session_.Get(), host.c_str(), parts.nPort, 0));
+    if (!Succeeded(connection_ ? TRUE : FALSE)) return false;
+    const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
+    request_.Reset(WinHttpOpenRequest(connection_.Get(), WideFromText(method).c_str(),
+                                      path.empty() ? L"/" : path.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                      WINHTTP_DEFAULT_ACCEPT_TYPES, secure));
+    return Succeeded(request_ ? TRUE : FALSE);
+}
+
+bool WebRequest::SetRequestHeader(const RtString& name, const RtString& value) noexcept {
+    if (!request_) return false;
+    const std::wstring line = WideFromText(name) + L": " + WideFromText(value);
+    return Succeeded(WinHttpAddRequestHeaders(request_.Get(), line.c_str(), static_cast<DWORD>(line.size()),
+                                              WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE));
+}
+
+bool WebRequest::Send() noexcept {
+    if (!request_ || !SetLimitsToTimeLeft()) return false;
+    return Succeeded(
+        WinHttpSendRequest(request_.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0));
+}
+
+bool WebRequest::WaitForResponse() noexcept {
+    if (!request_ || !SetLimitsToTimeLeft() || !Succeeded(WinHttpReceiveResponse(request_.Get(), nullptr)))
+        return false;
+    return ReadBody();
+}
+
+// Only the bytes that are there are read at each step: Wine's synchronous read waits until the whole buffer is full,
+// which a trickling server stretches without end.
+bool WebRequest::ReadBody() noexcept {
+    body_.clear();
+    wchar_t lengthText[32]{};
+    DWORD lengthSize = sizeof(lengthText);
+    if (WinHttpQueryHeaders(request_.Get(), WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX, lengthText,
+                            &lengthSize, WINHTTP_NO_HEADER_INDEX)) {
+        const uint64_t announced = std::wcstoull(lengthText, nullptr, 10);
+        if (announced > maxBytes_) {
+            lastResult_ = HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
+            return false;
+        }
+        body_.reserve(static_cast<size_t>(announced));
+    }
+    for (;;) {
+        DWORD available = 0;
+        if (!SetLimitsToTimeLeft() || !Succeeded(WinHttpQueryDataAvailable(request_.Get(), &available))) return false;
+        if (available == 0) return true;  // the end of the body
+        if (available > maxBytes_ - body_.size()) {
+            lastResult_ = HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
+            return false;
+        }
+        const size_t at = body_.size();
+        if (body_.capacity() < at + available) {  // grow by doubling, but never past the limit
+            body_.reserve(
+                static_cast<size_t>(std::min<uint64_t>(std::max<uint64_t>(2 * at, at + available), maxBytes_)));
+        }
+        body_.resize(at + available);
+        DWORD read = 0;
+        if (!SetLimitsToTimeLeft() || !Succeeded(WinHttpReadData(request_.Get(), body_.data() + at, available, &read)))
+            return false;
+        body_.resize(at + read);
+        if (read == 0) return true;
+    }
 }
 
 namespace {
 
-// Wine's request object reports the reply complete from its worker thread a moment before that thread writes the
-// last read count into the object; released at once, the object's memory can be written after it was freed (seen as
-// a heap fault after thousands of chunk requests). So a thread's finished request object is kept, with the COM
-// initialisation it needs, until the thread's next request ends or the thread itself ends.
-struct FinishedRequest {
-    ComPtr<IWinHttpRequest> request;
-    bool ownsComInit = false;
-
-    FinishedRequest() = default;
-    FinishedRequest(const FinishedRequest&) = delete;
-    FinishedRequest& operator=(const FinishedRequest&) = delete;
-    ~FinishedRequest() { Release(); }
-    void Release() noexcept {
-        request.Reset();  // before COM goes away on this thread
-        if (std::exchange(ownsComInit, false)) CoUninitialize();
-    }
+// One request carried out on a thread of its own; shared by that thread and the caller, who may leave first.
+struct Transfer {
+    Transfer(const RtString& a, Clock::time_point d, uint64_t m) : address(a), deadline(d), maxBytes(m) {}
+    const RtString address;
+    const Clock::time_point deadline;  // the caller's: the request ends by it too
+    const uint64_t maxBytes;
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;  // guarded by mutex, as body
+    RtString body;
 };
-thread_local FinishedRequest finishedRequest;
+
+void RunTransfer(Transfer& transfer) noexcept {
+    WebRequest request(transfer.deadline, transfer.maxBytes);
+    bool ok = request.Open("GET", transfer.address);
+    ok = ok && request.SetRequestHeader("User-Agent", TextFromWide(kUserAgent));
+    ok = ok && request.SetRequestHeader("Accept", "text/html, */*; q=0.01");
+    ok = ok && request.Send() && request.WaitForResponse();
+    RtString body = ok ? request.TakeResponseBody() : RtString();
+    {
+        std::lock_guard lock(transfer.mutex);
+        transfer.body = std::move(body);
+        transfer.done = true;
+    }
+    transfer.finished.notify_all();
+}
+
+DWORD WINAPI TransferThread(void* parameter) noexcept {
+    const std::unique_ptr<std::shared_ptr<Transfer>> transfer(static_cast<std::shared_ptr<Transfer>*>(parameter));
+    RunTransfer(**transfer);
+    return 0;
+}
 
 }  // namespace
 
-WebRequest::~WebRequest() {
-    finishedRequest.Release();
-    finishedRequest.request = std::move(request_);
-    finishedRequest.ownsComInit = ownsComInit_;
-}
-
-HRESULT WebRequest::Open(const RtString& method, const RtString& address, bool async) noexcept {
-    if (!request_) return lastResult_;
-    const Bstr methodText(method);
-    const Bstr addressText(address);
-    Variant asyncFlag;
-    asyncFlag.SetBool(async);
-    return lastResult_ = request_->Open(methodText.Get(), addressText.Get(), asyncFlag.Get());
-}
-
-HRESULT WebRequest::SetTimeouts(int32_t resolve, int32_t connect, int32_t send, int32_t receive) noexcept {
-    if (!request_) return lastResult_;
-    return lastResult_ = request_->SetTimeouts(resolve, connect, send, receive);
-}
-
-HRESULT WebRequest::SetRequestHeader(const RtString& name, const RtString& value) noexcept {
-    if (!request_) return lastResult_;
-    const Bstr nameText(name);
-    const Bstr valueText(value);
-    return lastResult_ = request_->SetRequestHeader(nameText.Get(), valueText.Get());
-}
-
-HRESULT WebRequest::Send(const VARIANT& body) noexcept {
-    if (!request_) return lastResult_;
-    return lastResult_ = request_->Send(body);
-}
-
-bool WebRequest::WaitForResponse(int32_t seconds) noexcept {
-    if (!request_) return false;
-    Variant timeout;
-    if (seconds == 0) {
-        timeout.SetMissing();
-    } else {
-        timeout.SetInt(seconds);
-    }
-    // Wine answers S_OK without writing the flag when the whole reply was in before the wait began (on the window
-    // thread about one fast chunk request in ten): a flag left as it was means a complete reply.
-    constexpr VARIANT_BOOL kUnwritten = 0x5A5A;
-    VARIANT_BOOL succeeded = kUnwritten;
-    lastResult_ = request_->WaitForResponse(timeout.Get(), &succeeded);
-    if (succeeded == kUnwritten) return lastResult_ == S_OK;
-    return succeeded != VARIANT_FALSE;
-}
-
-RtString WebRequest::ResponseBody() noexcept {
-    if (!request_) return {};
-    Variant body;  // cleared on return, which frees the array
-    lastResult_ = request_->get_ResponseBody(body.Out());
-    if (lastResult_ != S_OK || V_VT(&body.Get()) != (VT_ARRAY | VT_UI1)) return {};
-    SAFEARRAY* array = V_ARRAY(&body.Get());
-    if (!array || SafeArrayGetDim(array) != 1) return {};
-    LONG lower = 0;
-    LONG upper = -1;
-    if (FAILED(lastResult_ = SafeArrayGetLBound(array, 1, &lower))) return {};
-    if (FAILED(lastResult_ = SafeArrayGetUBound(array, 1, &upper))) return {};
-    const int64_t length = int64_t{upper} - lower + 1;
-    if (length <= 0) return {};
-    void* data = nullptr;
-    if (FAILED(SafeArrayAccessData(array, &data)) || !data) return {};
-    RtString bytes(static_cast<const char*>(data), static_cast<size_t>(length));  // zero bytes stay in place
-    SafeArrayUnaccessData(array);
-    return bytes;
-}
-
-RtString HttpGet(const RtString& address) noexcept {
+RtString HttpGet(const RtString& address, const ReplyLimits& limits) noexcept {
     if (!CheckHttpPlatform()) return {};
-    WebRequest request;
-    request.Open("GET", address, true);
-    request.SetTimeouts(kResolveLimit, kTransferLimit, kTransferLimit, kTransferLimit);
-    request.SetRequestHeader("User-Agent", kUserAgent);
-    request.SetRequestHeader("Accept", kAccept);
-    {
-        Variant noBody;
-        noBody.SetBstr(SysAllocString(L""));
-        request.Send(noBody.Get());
+    const Clock::time_point deadline = Clock::now() + limits.wait;
+    const auto transfer = std::make_shared<Transfer>(address, deadline, limits.maxBytes);
+    auto* handOver = new (std::nothrow) std::shared_ptr<Transfer>(transfer);
+    const HANDLE thread = handOver ? CreateThread(nullptr, 0, TransferThread, handOver, 0, nullptr) : nullptr;
+    if (thread) {
+        CloseHandle(thread);  // it ends on its own, at the deadline at the latest but for the platform's lag
+    } else {
+        delete handOver;
+        RunTransfer(*transfer);
     }
-    // A reply that did not complete is dropped whole: reading a body after a failed wait can crash under Wine.
-    const bool complete = request.WaitForResponse(kResponseWaitSeconds);
-    if (!complete || FAILED(request.LastResult())) return {};
-    return request.ResponseBody();
+    std::unique_lock lock(transfer->mutex);
+    if (!transfer->finished.wait_until(lock, deadline, [&] { return transfer->done; })) return {};  // let go
+    return std::move(transfer->body);
 }
