@@ -160,6 +160,8 @@ TEST_F(Journey, ClipboardPasteSearchCopyDownloadAndPressAgain) {
         EXPECT_EQ(RequestsFor("photos/" + p.name), p.saved || p.name == "b.png" ? 1 : 2) << p.name;
     }
 
+    EXPECT_EQ(RequestsFor(site_.ChunkTarget(0)), 1) << "no search during the downloads";
+
     // A new search starts over: rows numbered from 1, the status header back.
     site_.ServeNote({{"noext", "a.jpg"}});
     Search(site_.NoteAddress());
