@@ -34,10 +34,10 @@ def note(text):
 
 
 class Site:
-    """bench/loopback_site.py in a child process, for one benchmark."""
+    """tools/loopback_site.py in a child process, for one benchmark."""
 
     def __init__(self, *arguments):
-        self.process = subprocess.Popen([sys.executable, os.path.join(HERE, "loopback_site.py")] + list(arguments),
+        self.process = subprocess.Popen([sys.executable, os.path.join(ROOT, "tools", "loopback_site.py")] + list(arguments),
                                         stdout=subprocess.PIPE, text=True)
         first = self.process.stdout.readline().split()
         if len(first) != 2 or first[0] != "port":

@@ -1,26 +1,30 @@
 #pragma once
-// The tool's main window built modeless for a test, exactly as the program builds it, and destroyed at the end.
+// The tool's main window built modeless for a test, exactly as the program builds it, driven the way a user drives
+// it, and destroyed at the end.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
+#include "Form1Texts936.h"
 #include "framework/App.h"
 #include "framework/AppGdiplus.h"
 #include "framework/ControlObject.h"
 #include "framework/Win32.h"
 #include "mainform/Form1.h"
+#include "services/ListView.h"
 #include "services/WString.h"
 #include "support/Pump.h"
+
+#include <commctrl.h>
 
 class Form1Fixture : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_EQ(TheMainForm().window, nullptr) << "an earlier test left its window behind";
         recordsBefore_ = LiveControlObjectCount();
-        const INT_PTR shown = ShowMainForm(TheMainForm(), BuildAndShowForm1, nullptr, 0, 0);
-        form_ = reinterpret_cast<HWND>(shown);
+        form_ = reinterpret_cast<HWND>(ShowMainForm(TheMainForm(), BuildAndShowForm1, nullptr, 0, 0));
         ASSERT_NE(form_, nullptr);
-        ASSERT_EQ(TheMainForm().window, form_);
         // The form-shown handler has run once the folder box holds the default folder.
         ASSERT_TRUE(PumpUntil([&] { return !Text(Form().Text3.window).empty(); }));
     }
@@ -29,16 +33,64 @@ class Form1Fixture : public ::testing::Test {
         if (IsWindow(form_)) DestroyWindow(form_);
         PumpPending();
         EXPECT_EQ(TheMainForm().window, nullptr) << "the window forgets its controls when it goes";
-        EXPECT_EQ(TheMainForm().ListView1.window, nullptr);
         EXPECT_EQ(LiveControlObjectCount(), recordsBefore_) << "every record of the window is freed with it";
     }
 
     static const MainFormObject& Form() { return TheMainForm(); }
+    static HWND List() { return Form().ListView1.window; }
     static std::wstring Text(HWND window) { return GetControlText(window).Str(); }
+    static std::string Cell(int row, int column) { return Gbk(ListViewGetItemText(List(), row, column)); }
+    static bool Checked(int row) { return ListViewGetCheckState(List(), row); }
+    static std::string Header(int column) {
+        wchar_t text[256]{};
+        LVCOLUMNW col{};
+        col.mask = LVCF_TEXT;
+        col.pszText = text;
+        col.cchTextMax = 256;
+        SendMessageW(List(), LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
+        return Gbk(WString(text));
+    }
 
     // Presses a button the way a click does: its notification to the form.
     void Press(const FormControl& button) const {
         SendMessageW(form_, WM_COMMAND, MAKEWPARAM(button.id, BN_CLICKED), reinterpret_cast<LPARAM>(button.window));
+    }
+
+    // A click on a column header, as the mouse makes it: pressed and released over the header item.
+    static void ClickHeader(int column) {
+        const HWND header = reinterpret_cast<HWND>(SendMessageW(List(), LVM_GETHEADER, 0, 0));
+        RECT item{};
+        SendMessageW(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&item));
+        const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        SendMessageW(header, WM_MOUSEMOVE, 0, at);
+        SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(header, WM_LBUTTONUP, 0, at);
+        PumpPending();
+    }
+
+    static void DoubleClickAddressBox() {
+        const HWND box = Form().Text1.window;
+        for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+            SendMessageW(box, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(5, 5));
+    }
+
+    void Search(const std::string& address) const {
+        SetControlText(Form().Text1.window, WString(address));
+        Press(Form().Command1);
+    }
+
+    // Presses "下载选中" (into the folder typed first, when one is given) and lets the window run until the run is
+    // over: both buttons disabled meanwhile, the status header at "全部完毕" afterwards.
+    void DownloadAndWait(const std::wstring& folder = {}) const {
+        if (!folder.empty()) SetControlText(Form().Text3.window, WString(folder));
+        Press(Form().Command2);
+        Press(Form().Command1);  // clicks that reach the window anyway change nothing while the run lasts
+        Press(Form().Command2);
+        EXPECT_FALSE(IsWindowEnabled(Form().Command1.window)) << "no search while a download runs";
+        EXPECT_FALSE(IsWindowEnabled(Form().Command2.window)) << "one download run at a time";
+        ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(Form().Command2.window); }, std::chrono::seconds(90)));
+        EXPECT_TRUE(IsWindowEnabled(Form().Command1.window));
+        EXPECT_EQ(Header(2), gbk::kAllDone);
     }
 
     GdiplusSession gdiplus_;

@@ -1,52 +1,49 @@
 #include "support/ScratchFolder.h"
 
 #include <atomic>
+#include <functional>
 
 #include "framework/Win32.h"
 
 namespace {
 
-void RemoveTree(const std::wstring& folder) {
+// Calls back with each entry of the folder but "." and "..".
+void ForEachEntry(const std::wstring& folder, const std::function<void(const WIN32_FIND_DATAW&)>& visit) {
     WIN32_FIND_DATAW entry{};
     HANDLE search = FindFirstFileW((folder + L"*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(folder + name + L"\\");
-            } else {
-                DeleteFileW((folder + name).c_str());
-            }
-        } while (FindNextFileW(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name != L"." && name != L"..") visit(entry);
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+}
+
+void ListInto(const std::wstring& root, const std::wstring& relative, std::set<std::wstring>& out) {
+    ForEachEntry(root + relative, [&](const WIN32_FIND_DATAW& entry) {
+        const bool folder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        const std::wstring name = relative + entry.cFileName + (folder ? L"\\" : L"");
+        out.insert(name);
+        if (folder) ListInto(root, name, out);
+    });
+}
+
+void RemoveBelow(const std::wstring& folder) {
+    ForEachEntry(folder, [&](const WIN32_FIND_DATAW& entry) {
+        const std::wstring path = folder + entry.cFileName;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveBelow(path + L"\\");
+            RemoveDirectoryW(path.c_str());
+        } else {
+            DeleteFileW(path.c_str());
+        }
+    });
 }
 
 }  // namespace
 
-ScratchFolder::ScratchFolder() {
-    static std::atomic<int> serial{0};
-    wchar_t base[MAX_PATH]{};
-    GetTempPathW(MAX_PATH, base);
-    path_ = std::wstring(base) + L"voyanta-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(++serial) + L"\\";
-    RemoveTree(path_);
-    CreateDirectoryW(path_.c_str(), nullptr);
-}
-
-ScratchFolder::~ScratchFolder() {
-    RemoveTree(path_);
-}
-
-bool ScratchFolder::Exists(const std::wstring& name) const {
-    return GetFileAttributesW((path_ + name).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string ScratchFolder::Read(const std::wstring& name) const {
-    HANDLE file =
-        CreateFileW((path_ + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+std::string ReadFileBytes(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     std::string bytes;
     char chunk[65536];
@@ -56,8 +53,8 @@ std::string ScratchFolder::Read(const std::wstring& name) const {
     return bytes;
 }
 
-bool ScratchFolder::Write(const std::wstring& name, const std::string& bytes) const {
-    HANDLE file = CreateFileW((path_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     const bool ok =
@@ -66,15 +63,25 @@ bool ScratchFolder::Write(const std::wstring& name, const std::string& bytes) co
     return ok;
 }
 
-int ScratchFolder::CountEntries() const {
-    int count = 0;
-    WIN32_FIND_DATAW entry{};
-    HANDLE search = FindFirstFileW((path_ + L"*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name != L"." && name != L"..") ++count;
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
-    return count;
+std::set<std::wstring> ListTree(const std::wstring& folder) {
+    std::set<std::wstring> entries;
+    if (!folder.empty()) ListInto(folder, L"", entries);
+    return entries;
+}
+
+void RemoveTree(const std::wstring& folder) {
+    const bool belowARoot = folder.size() > 4 && folder[1] == L':' && folder[2] == L'\\' && folder.back() == L'\\';
+    if (!belowARoot) return;
+    RemoveBelow(folder);
+    RemoveDirectoryW(folder.c_str());
+}
+
+ScratchFolder::ScratchFolder() {
+    static std::atomic<int> serial{0};
+    wchar_t base[MAX_PATH]{};
+    GetTempPathW(MAX_PATH, base);
+    path_ = std::wstring(base) + L"voyanta-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++serial) + L"\\";
+    RemoveTree(path_);
+    CreateDirectoryW(path_.c_str(), nullptr);
 }

@@ -1,0 +1,269 @@
+// The tool as a user meets it, through its own window and the loopback site: paste a note address, search, copy all
+// links, download the checked pictures, press again for the ones that failed; and what the window does when the site
+// or the addresses misbehave.
+#include <atomic>
+#include <random>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "Form1Fixture.h"
+#include "framework/ModulePath.h"
+#include "scrape/NoteFetch.h"
+#include "services/Clipboard.h"
+#include "support/ScratchFolder.h"
+#include "support/Site.h"
+
+namespace {
+
+std::string PictureBytes(size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
+    return bytes;
+}
+
+std::string EscapeSlashes(const std::string& text) {
+    std::string escaped;
+    for (char c : text) escaped += c == '/' ? std::string("\\/") : std::string(1, c);
+    return escaped;
+}
+
+class Journey : public Form1Fixture {
+  protected:
+    void SetUp() override {
+        noteFolder_ = PicturesFolder() + WString(site_.NoteId()).Str() + L"\\";
+        Form1Fixture::SetUp();
+        ASSERT_TRUE(site_.Running()) << "the loopback site runs beside the tests (tools/wine-ctest)";
+        ComposeChunkEndpointBase(site_.Host());
+    }
+    void TearDown() override {
+        Form1Fixture::TearDown();
+        RemoveTree(noteFolder_);
+        ComposeChunkEndpointBase();
+    }
+
+    static std::wstring PicturesFolder() { return CurrentExecutablePath().folder + L"DadAzizEzaz\\"; }
+    int RequestsFor(const std::string& target) const {
+        int n = 0;
+        for (const std::string& t : site_.Targets()) n += t == target;
+        return n;
+    }
+    void ExpectSearchEnded(int rows, const std::wstring& folder) const {
+        EXPECT_EQ(ListViewGetItemCount(List()), rows);
+        EXPECT_EQ(Header(1), gbk::Found(rows));
+        EXPECT_EQ(Header(2), gbk::kStatusHeader);
+        EXPECT_EQ(Text(Form().Text3.window), folder);
+        EXPECT_TRUE(IsWindowEnabled(Form().Command1.window));
+        EXPECT_TRUE(IsWindowEnabled(Form().Command2.window));
+    }
+
+    Site site_{"journey"};
+    std::wstring noteFolder_;
+};
+
+}  // namespace
+
+TEST_F(Journey, ClipboardPasteSearchCopyDownloadAndPressAgain) {
+    struct Picture {
+        std::string name;
+        std::string reply;  // options of the site's reply
+        bool saved;         // after the first press
+    };
+    const std::vector<Picture> pictures = {
+        {"a.jpg", "", true},
+        {"b.png", "", false},  // the user unchecks it
+        {"c.JPG", "chunked=1", true},
+        {"d.gif", "status=404&type=text/html", false},
+        {"e.jpeg", "status=500", false},
+        {"f.webp", "cut_after=5000", false},
+        {"g.jpg", "reset_after=3000", false},
+        {"h.jpg", "status=204", false},
+        {"noext", "", true},
+    };
+    std::vector<std::string> bytes;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        bytes.push_back(PictureBytes(20000 + 7919 * i, static_cast<unsigned>(i)));
+        site_.Serve("photos/" + pictures[i].name, bytes[i], pictures[i].reply);
+    }
+    // Three chunks; a picture named twice is listed once. The first is slow, so the search can be watched.
+    site_.ServeNote({{"a.jpg", "b.png", "a.jpg"}, {"c.JPG", "d.gif", "e.jpeg"}, {"f.webp", "g.jpg", "h.jpg", "noext"}});
+    site_.Serve(site_.ChunkTarget(0), site_.Chunk({"a.jpg", "b.png", "a.jpg"}, true, 10),
+                "type=application/json&delay_ms=500");
+
+    ASSERT_TRUE(SetClipboardText(site_.NoteAddress()));
+    DoubleClickAddressBox();
+    EXPECT_EQ(Gbk(GetControlText(Form().Text1.window)), site_.NoteAddress());
+    std::atomic<int> findEnabledMidSearch{-1};
+    std::thread watch([&] {  // the window thread is busy searching; the button's state is read from here
+        for (int i = 0; i < 400 && site_.InFlight("note").first < 1; ++i) Sleep(5);
+        findEnabledMidSearch = IsWindowEnabled(Form().Command1.window) ? 1 : 0;
+    });
+    Press(Form().Command1);
+    watch.join();
+    EXPECT_EQ(findEnabledMidSearch, 0) << "\"查找图片\" is disabled while it searches";
+
+    const int rows = static_cast<int>(pictures.size());
+    ExpectSearchEnded(rows, noteFolder_);
+    for (int row = 0; row < rows; ++row) {
+        EXPECT_EQ(Cell(row, 0), std::to_string(row + 1));
+        EXPECT_EQ(Cell(row, 1), site_.Picture(pictures[row].name));
+        EXPECT_TRUE(Checked(row));
+    }
+    EXPECT_EQ(site_.Targets(),
+              (std::vector<std::string>{site_.ChunkTarget(0), site_.ChunkTarget(10), site_.ChunkTarget(20)}));
+    for (const std::string& request : site_.Requests()) {
+        EXPECT_EQ(request.rfind("GET ", 0), 0u) << request;
+        EXPECT_NE(request.find("\nUser-Agent: Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like "
+                               "Gecko) Chrome/78.0.3904.108 Safari/537.36\n"),
+                  std::string::npos)
+            << request;
+        EXPECT_NE(request.find("\nAccept: text/html, */*; q=0.01\n"), std::string::npos) << request;
+    }
+    EXPECT_EQ(GetFileAttributesW(noteFolder_.c_str()), INVALID_FILE_ATTRIBUTES) << "made when a download starts";
+
+    // Copy all links: only the link column's header copies.
+    ASSERT_TRUE(SetClipboardText("untouched"));
+    ClickHeader(0);
+    ClickHeader(2);
+    EXPECT_EQ(GetClipboardText(), "untouched");
+    ClickHeader(1);
+    std::string links;
+    for (const Picture& p : pictures) links += site_.Picture(p.name) + "\r\n";
+    EXPECT_EQ(GetClipboardText(), links);
+    EXPECT_EQ(Header(1), gbk::Copied(rows));
+
+    ListViewSetCheckState(List(), 1, false);
+    DownloadAndWait();
+    std::set<std::wstring> saved;
+    for (int row = 0; row < rows; ++row) {
+        const Picture& p = pictures[row];
+        const size_t dot = p.name.find('.');
+        const std::wstring file =
+            std::to_wstring(row + 1) + (dot == std::string::npos ? L"" : WString(p.name.substr(dot)).Str());
+        EXPECT_EQ(Cell(row, 2), p.saved ? gbk::kDone : row == 1 ? "" : gbk::kFailed) << p.name;
+        EXPECT_EQ(Checked(row), !p.saved && row != 1) << p.name;
+        if (p.saved) saved.insert(file);
+        EXPECT_TRUE(!p.saved || ReadFileBytes(noteFolder_ + file) == bytes[row]) << p.name;
+    }
+    EXPECT_EQ(ListTree(noteFolder_), saved) << "no file of a failed row, no partial file";
+    EXPECT_LE(site_.InFlight("photos/").second, 5) << "at most five downloads at once";
+
+    // The 404 picture is back, and the user checks b.png again: only the rows still checked are fetched.
+    site_.Serve("photos/d.gif", bytes[3]);
+    ListViewSetCheckState(List(), 1, true);
+    DownloadAndWait();
+    EXPECT_EQ(ReadFileBytes(noteFolder_ + L"2.png"), bytes[1]);
+    EXPECT_EQ(ReadFileBytes(noteFolder_ + L"4.gif"), bytes[3]);
+    EXPECT_EQ(Cell(3, 2), gbk::kDone);
+    for (const Picture& p : pictures) {
+        EXPECT_EQ(RequestsFor("photos/" + p.name), p.saved || p.name == "b.png" ? 1 : 2) << p.name;
+    }
+
+    EXPECT_EQ(RequestsFor(site_.ChunkTarget(0)), 1) << "no search during the downloads";
+
+    // A new search starts over: rows numbered from 1, the status header back.
+    site_.ServeNote({{"noext", "a.jpg"}});
+    Search(site_.NoteAddress());
+    ExpectSearchEnded(2, noteFolder_);
+    EXPECT_EQ(Cell(0, 1), site_.Picture("noext"));
+    EXPECT_EQ(Cell(1, 2), "");
+}
+
+TEST_F(Journey, SearchesThatFindLittleOrNothingStillEnd) {
+    struct Case {
+        const char* what;
+        std::string firstReply;
+        std::string options;
+        int rows;
+    };
+    const std::vector<Case> cases = {
+        {"a note without pictures", site_.Chunk({}, false, 10), "", 0},
+        {"a reply of zero bytes", std::string(1 << 20, '\0'), "", 0},
+        {"one long address without a thumbnail marker", "http" + std::string(4 << 20, 'a'), "", 0},
+        {"an address past 100 bytes", site_.Chunk({std::string(90, 'x') + ".jpg", "ok.jpg"}, false, 10), "", 1},
+        {"an error status", "", "status=503", 0},
+    };
+    for (const Case& c : cases) {
+        site_.Serve(site_.ChunkTarget(0), c.firstReply, c.options);
+        Search(site_.NoteAddress());
+        SCOPED_TRACE(c.what);
+        ExpectSearchEnded(c.rows, noteFolder_);
+    }
+
+    // A chain that keeps asking for chunk 7 stops at the first repeat.
+    site_.Serve(site_.ChunkTarget(0), site_.Chunk({"start.jpg"}, true, 7));
+    site_.Serve("note/ajax/detail/getNoteDetailContentChunk", site_.Chunk({"loop.jpg"}, true, 7));
+    Search(site_.NoteAddress());
+    ExpectSearchEnded(2, noteFolder_);
+    EXPECT_EQ(RequestsFor(site_.ChunkTarget(7)), 1);
+
+    // A site that refuses the connection: nothing listed, the window goes on.
+    ComposeChunkEndpointBase("127.0.0.1:1");
+    Search(site_.NoteAddress());
+    ExpectSearchEnded(0, noteFolder_);
+
+    // An empty address box searches nothing and changes nothing.
+    const size_t requests = site_.Targets().size();
+    SetControlText(Form().Text1.window, WString(""));
+    Press(Form().Command1);
+    EXPECT_EQ(site_.Targets().size(), requests);
+    EXPECT_EQ(Header(1), gbk::Found(0));
+
+    // With nothing to fetch the address box says so.
+    NoteSource nothing{"", "", Form().Text1.window};
+    FetchNoteContent(nothing, "", "");
+    EXPECT_EQ(Text(Form().Text1.window), L"打开网页地址失败,请确认文章的地址.(双击此处,自动粘贴剪切板内容)");
+}
+
+// Each tail tries another way out of the download folder or another character Windows refuses in a name: every
+// picture lands inside the folder under a valid name, or its row fails; nothing is written anywhere else.
+TEST_F(Journey, HostileAddressesNeverLeaveTheDownloadFolder) {
+    const std::string m = "esc" + std::to_string(GetCurrentProcessId());
+    const std::vector<std::string> tails = {
+        "x.jpg\\..\\..\\..\\..\\" + m, "x.\\..\\..\\" + m + "\\y", "a.jpg/../../../" + m, "x.jpg:" + m,
+        "x.jpg::$DATA" + m,           "x.j*g<>|" + m,             "x.jpg\x95\x5C" + m,   "x.jpg%2F..%2F" + m,
+        m + "..",                     m + ". .",                  "x.jpg\\C:\\" + m,     "plain.jpg",
+    };
+    std::string page;
+    for (const std::string& tail : tails) {
+        page += "<img src=\"" + EscapeSlashes(site_.Url("p/" + tail)) + "?imageView2\">";
+    }
+    site_.Serve("page", page, "type=text/html");
+    const std::string picture = PictureBytes(9000, 7);
+    site_.Serve("p/*", picture);
+    const auto marked = [&](const std::wstring& folder) {
+        int n = 0;
+        for (const std::wstring& entry : ListTree(folder)) n += entry.find(WString(m).Str()) != std::wstring::npos;
+        return n;
+    };
+
+    ScratchFolder sandbox;
+    Search(site_.Url("page"));
+    ASSERT_EQ(ListViewGetItemCount(List()), static_cast<int>(tails.size()));
+    DownloadAndWait(sandbox.Path() + L"inner\\pictures");
+    std::set<std::wstring> expected = {L"inner\\", L"inner\\pictures\\"};
+    int done = 0;
+    for (int row = 0; row < static_cast<int>(tails.size()); ++row) {
+        if (Cell(row, 2) != gbk::kDone) continue;
+        ++done;
+        const std::wstring number = std::to_wstring(row + 1);
+        for (const std::wstring& entry : ListTree(sandbox.Path() + L"inner\\pictures\\")) {
+            if (entry.rfind(number, 0) != 0 || (entry.size() > number.size() && entry[number.size()] != L'.')) continue;
+            EXPECT_EQ(entry.find_first_of(L"\\/:*?\"<>|"), std::wstring::npos) << WString(entry).ToRtString();
+            EXPECT_EQ(ReadFileBytes(sandbox.Path() + L"inner\\pictures\\" + entry), picture);
+            expected.insert(L"inner\\pictures\\" + entry);
+        }
+    }
+    EXPECT_GE(done, 1);
+    EXPECT_EQ(ListTree(sandbox.Path()), expected) << "no folder made from a name, no file elsewhere, no partial file";
+    EXPECT_EQ(marked(CurrentExecutablePath().folder), 0) << "nothing written beside the program";
+
+    // A note id that is no folder name keeps the pictures folder itself.
+    site_.Serve("note/ajax/detail/getNoteDetailContentChunk", site_.Chunk({"a.jpg"}, false, 1));
+    for (const std::string& id : {"..\\..\\" + m, "a/../../" + m, std::string(".."), "C:\\" + m, m + ":x"}) {
+        Search("http://www.voyanta.com/i/" + id + ".html");
+        EXPECT_EQ(Text(Form().Text3.window), PicturesFolder()) << id;
+    }
+    EXPECT_EQ(marked(CurrentExecutablePath().folder), 0) << "a search makes no folder";
+}
