@@ -11,7 +11,7 @@ struct DownloadLimits {
     uint64_t maxBytes = uint64_t{256} << 20;
 };
 
-// Follows one download's byte count against its limits. Not thread-safe: the caller holds its own lock.
+// Follows one download's byte count against its limits, on that download's thread.
 class TransferBudget {
   public:
     using Clock = std::chrono::steady_clock;

@@ -5,7 +5,7 @@
 #include "download/UrlDownload.h"
 #include "framework/Win32.h"
 
-// The download runs wired to the platform: the rows of a real list view, URLDownloadToFileW, CreateThread.
+// The download runs wired to the platform: the rows of a real list view, downloads through WinHTTP, CreateThread.
 
 // Column 1 of each row holds its link, column 2 its status. Every call is a synchronous request that the list's
 // own thread carries out, so the driver and the workers may call from theirs.

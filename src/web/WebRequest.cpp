@@ -7,7 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <string>
+#include <utility>
 
 #include "framework/Win32.h"
 #include "framework/Win32Handles.h"
@@ -15,13 +15,11 @@
 
 #include <winhttp.h>
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-constexpr wchar_t kUserAgent[] =
+const wchar_t kToolUserAgent[] =
     L"Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/78.0.3904.108 "
     L"Safari/537.36";
+
+namespace {
 
 HRESULT LastErrorResult() noexcept {
     const DWORD error = GetLastError();
@@ -48,11 +46,6 @@ void WebRequest::InternetTraits::Close(void* h) noexcept {
     WinHttpCloseHandle(h);
 }
 
-WebRequest::WebRequest(const ReplyLimits& limits) noexcept : WebRequest(Clock::now() + limits.wait, limits.maxBytes) {}
-
-WebRequest::WebRequest(Clock::time_point deadline, uint64_t maxBytes) noexcept
-    : deadline_(deadline), maxBytes_(maxBytes) {}
-
 WebRequest::~WebRequest() = default;
 
 bool WebRequest::Succeeded(BOOL ok) noexcept {
@@ -75,91 +68,105 @@ bool WebRequest::SetLimitsToTimeLeft() noexcept {
                                       sizeof(headersLimit)));
 }
 
-bool WebRequest::Open(const RtString& method, const RtString& address) noexcept {
-    const std::wstring url = WideFromText(address);
+bool WebRequest::Open(const std::wstring& method, const std::wstring& address) noexcept {
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof(parts);
     parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-    if (!Succeeded(WinHttpCrackUrl(url.c_str(), 0, 0, &parts))) return false;
+    if (!Succeeded(WinHttpCrackUrl(address.c_str(), 0, 0, &parts))) return false;
     const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
     const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
                               std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
 
-    session_.Reset(
-        WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    session_.Reset(WinHttpOpen(kToolUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                               WINHTTP_NO_PROXY_BYPASS, 0));
     if (!Succeeded(session_ ? TRUE : FALSE)) return false;
     connection_.Reset(WinHttpConnect(session_.Get(), host.c_str(), parts.nPort, 0));
     if (!Succeeded(connection_ ? TRUE : FALSE)) return false;
     const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
-    request_.Reset(WinHttpOpenRequest(connection_.Get(), WideFromText(method).c_str(),
-                                      path.empty() ? L"/" : path.c_str(), nullptr, WINHTTP_NO_REFERER,
-                                      WINHTTP_DEFAULT_ACCEPT_TYPES, secure));
+    request_.Reset(WinHttpOpenRequest(connection_.Get(), method.c_str(), path.empty() ? L"/" : path.c_str(), nullptr,
+                                      WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, secure));
     return Succeeded(request_ ? TRUE : FALSE);
 }
 
-bool WebRequest::SetRequestHeader(const RtString& name, const RtString& value) noexcept {
+bool WebRequest::SetRequestHeader(const std::wstring& name, const std::wstring& value) noexcept {
     if (!request_) return false;
-    const std::wstring line = WideFromText(name) + L": " + WideFromText(value);
+    const std::wstring line = name + L": " + value;
     return Succeeded(WinHttpAddRequestHeaders(request_.Get(), line.c_str(), static_cast<DWORD>(line.size()),
                                               WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE));
 }
 
+bool WebRequest::AcceptCompressedReplies() noexcept {
+    DWORD all = WINHTTP_DECOMPRESSION_FLAG_ALL;  // an option of Windows 8.1 and later
+    return request_ && WinHttpSetOption(request_.Get(), WINHTTP_OPTION_DECOMPRESSION, &all, sizeof(all));
+}
+
 bool WebRequest::Send() noexcept {
     if (!request_ || !SetLimitsToTimeLeft()) return false;
-    return Succeeded(
-        WinHttpSendRequest(request_.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0));
-}
-
-bool WebRequest::WaitForResponse() noexcept {
-    if (!request_ || !SetLimitsToTimeLeft() || !Succeeded(WinHttpReceiveResponse(request_.Get(), nullptr)))
+    if (!Succeeded(
+            WinHttpSendRequest(request_.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0)))
         return false;
-    return ReadBody();
+    return SetLimitsToTimeLeft() && Succeeded(WinHttpReceiveResponse(request_.Get(), nullptr));
 }
 
-// Only the bytes that are there are read at each step: Wine's synchronous read waits until the whole buffer is full,
-// which a trickling server stretches without end.
-bool WebRequest::ReadBody() noexcept {
-    body_.clear();
-    wchar_t lengthText[32]{};
-    DWORD lengthSize = sizeof(lengthText);
-    if (WinHttpQueryHeaders(request_.Get(), WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX, lengthText,
-                            &lengthSize, WINHTTP_NO_HEADER_INDEX)) {
-        const uint64_t announced = std::wcstoull(lengthText, nullptr, 10);
-        if (announced > maxBytes_) {
-            lastResult_ = HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
-            return false;
-        }
-        body_.reserve(static_cast<size_t>(announced));
+int WebRequest::Status() noexcept {
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    const BOOL ok =
+        request_ && WinHttpQueryHeaders(request_.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                                        WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
+    return ok ? static_cast<int>(status) : 0;
+}
+
+std::wstring WebRequest::Header(const wchar_t* name) noexcept {
+    if (!request_) return {};
+    wchar_t value[512]{};
+    DWORD size = sizeof(value);
+    if (!WinHttpQueryHeaders(request_.Get(), WINHTTP_QUERY_CUSTOM, name, value, &size, WINHTTP_NO_HEADER_INDEX))
+        return {};
+    return std::wstring(value, size / sizeof(wchar_t));
+}
+
+std::optional<uint64_t> WebRequest::AnnouncedLength() noexcept {
+    const std::wstring length = Header(L"Content-Length");
+    if (length.empty()) return std::nullopt;
+    return std::wcstoull(length.c_str(), nullptr, 10);
+}
+
+// Only the bytes that are there are read: Wine's synchronous read waits until the whole buffer is full, which a
+// trickling server stretches without end.
+bool WebRequest::ReadArrived(std::string& into, uint64_t maxSize, bool& ended) noexcept {
+    ended = false;
+    DWORD available = 0;
+    if (!request_ || !SetLimitsToTimeLeft() || !Succeeded(WinHttpQueryDataAvailable(request_.Get(), &available)))
+        return false;
+    if (available == 0) {
+        ended = true;
+        return true;
     }
-    for (;;) {
-        DWORD available = 0;
-        if (!SetLimitsToTimeLeft() || !Succeeded(WinHttpQueryDataAvailable(request_.Get(), &available))) return false;
-        if (available == 0) return true;  // the end of the body
-        if (available > maxBytes_ - body_.size()) {
-            lastResult_ = HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
-            return false;
-        }
-        const size_t at = body_.size();
-        if (body_.capacity() < at + available) {  // grow by doubling, but never past the limit
-            body_.reserve(
-                static_cast<size_t>(std::min<uint64_t>(std::max<uint64_t>(2 * at, at + available), maxBytes_)));
-        }
-        body_.resize(at + available);
-        DWORD read = 0;
-        if (!SetLimitsToTimeLeft() || !Succeeded(WinHttpReadData(request_.Get(), body_.data() + at, available, &read)))
-            return false;
-        body_.resize(at + read);
-        if (read == 0) return true;
+    const size_t at = into.size();
+    if (at > maxSize || available > maxSize - at) {
+        lastResult_ = kReplyTooLarge;
+        return false;
     }
+    if (into.capacity() < at + available) {  // grow by doubling, but never past the limit
+        into.reserve(static_cast<size_t>(std::min<uint64_t>(std::max<uint64_t>(2 * at, at + available), maxSize)));
+    }
+    into.resize(at + available);
+    DWORD read = 0;
+    const bool ok =
+        SetLimitsToTimeLeft() && Succeeded(WinHttpReadData(request_.Get(), into.data() + at, available, &read));
+    into.resize(at + (ok ? read : 0));
+    ended = ok && read == 0;
+    return ok;
 }
 
 namespace {
 
-// One request carried out on a thread of its own; shared by that thread and the caller, who may leave first.
+// One chunk request carried out on a thread of its own; shared by that thread and the caller, who may leave first.
 struct Transfer {
-    Transfer(const RtString& a, Clock::time_point d, uint64_t m) : address(a), deadline(d), maxBytes(m) {}
+    Transfer(const RtString& a, WebRequest::Clock::time_point d, uint64_t m) : address(a), deadline(d), maxBytes(m) {}
     const RtString address;
-    const Clock::time_point deadline;  // the caller's: the request ends by it too
+    const WebRequest::Clock::time_point deadline;  // the caller's: the request ends by it too
     const uint64_t maxBytes;
     std::mutex mutex;
     std::condition_variable finished;
@@ -168,12 +175,16 @@ struct Transfer {
 };
 
 void RunTransfer(Transfer& transfer) noexcept {
-    WebRequest request(transfer.deadline, transfer.maxBytes);
-    bool ok = request.Open("GET", transfer.address);
-    ok = ok && request.SetRequestHeader("User-Agent", TextFromWide(kUserAgent));
-    ok = ok && request.SetRequestHeader("Accept", "text/html, */*; q=0.01");
-    ok = ok && request.Send() && request.WaitForResponse();
-    RtString body = ok ? request.TakeResponseBody() : RtString();
+    WebRequest request(transfer.deadline);
+    RtString body;
+    bool ok = request.Open(L"GET", WideFromText(transfer.address)) &&
+              request.SetRequestHeader(L"User-Agent", kToolUserAgent) &&
+              request.SetRequestHeader(L"Accept", L"text/html, */*; q=0.01") && request.Send();
+    const std::optional<uint64_t> announced = ok ? request.AnnouncedLength() : std::nullopt;
+    ok = ok && announced.value_or(0) <= transfer.maxBytes;  // a reply announcing too much is not read at all
+    if (ok && announced) body.reserve(static_cast<size_t>(*announced));
+    for (bool ended = false; ok && !ended;) ok = request.ReadArrived(body, transfer.maxBytes, ended);
+    if (!ok) body = RtString();
     {
         std::lock_guard lock(transfer.mutex);
         transfer.body = std::move(body);
@@ -192,7 +203,7 @@ DWORD WINAPI TransferThread(void* parameter) noexcept {
 
 RtString HttpGet(const RtString& address, const ReplyLimits& limits) noexcept {
     if (!CheckHttpPlatform()) return {};
-    const Clock::time_point deadline = Clock::now() + limits.wait;
+    const WebRequest::Clock::time_point deadline = WebRequest::Clock::now() + limits.wait;
     const auto transfer = std::make_shared<Transfer>(address, deadline, limits.maxBytes);
     auto* handOver = new (std::nothrow) std::shared_ptr<Transfer>(transfer);
     const HANDLE thread = handOver ? CreateThread(nullptr, 0, TransferThread, handOver, 0, nullptr) : nullptr;

@@ -1,7 +1,8 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
-#include <utility>
+#include <optional>
+#include <string>
 
 #include "framework/Unique.h"
 #include "framework/Win32.h"
@@ -11,34 +12,38 @@
 // the question only and freed again.
 bool CheckHttpPlatform() noexcept;
 
-// The bounds of one request: the whole reply within `wait` from the start, at most `maxBytes` of body.
-struct ReplyLimits {
-    std::chrono::milliseconds wait{30'000};
-    uint64_t maxBytes = uint64_t{64} << 20;
-};
+// The user agent of every request the tool makes.
+extern const wchar_t kToolUserAgent[];
 
-// One HTTP request through the WinHTTP API, synchronous, used on one thread. Its deadline is set when it is made:
-// before every call that can block, the platform's own time limits are set to the time left, so no call outlives the
-// deadline by more than the platform's lag. The body is read piece by piece and never grows beyond the byte limit.
-// Closing the object closes the request and its connection at once. Texts going in are 8-bit (code page 936); the
-// body comes back as the bytes received. Every call stores its result in LastResult().
+// One HTTP request through the WinHTTP API, synchronous, used on one thread. Before every call that can block, the
+// platform's own time limits are set to the time left before the deadline, so that no call outlives it by more than
+// the platform's lag. The body is read as it arrives, piece by piece. Closing the object closes the request and its
+// connection at once. Every call stores its result in LastResult().
 class WebRequest {
   public:
-    explicit WebRequest(const ReplyLimits& limits = {}) noexcept;  // the wait counts from now
-    WebRequest(std::chrono::steady_clock::time_point deadline, uint64_t maxBytes) noexcept;
+    using Clock = std::chrono::steady_clock;
+    explicit WebRequest(Clock::time_point deadline) noexcept : deadline_(deadline) {}
     ~WebRequest();
     WebRequest(const WebRequest&) = delete;
     WebRequest& operator=(const WebRequest&) = delete;
 
     HRESULT LastResult() const noexcept { return lastResult_; }
+    // The deadline of the calls that follow.
+    void SetDeadline(Clock::time_point deadline) noexcept { deadline_ = deadline; }
 
-    bool Open(const RtString& method, const RtString& address) noexcept;
-    bool SetRequestHeader(const RtString& name, const RtString& value) noexcept;
+    bool Open(const std::wstring& method, const std::wstring& address) noexcept;
+    bool SetRequestHeader(const std::wstring& name, const std::wstring& value) noexcept;
+    // Asks for compressed replies where the platform decodes them (not on Windows 7 nor under Wine). True when it does.
+    bool AcceptCompressedReplies() noexcept;
+    // Sends the request and receives the reply's status line and headers.
     bool Send() noexcept;
-    // Receives the reply and its whole body. False when the deadline passes first, when the body is larger than the
-    // byte limit (announced or not) or when the transfer fails; the body then is not to be used.
-    bool WaitForResponse() noexcept;
-    RtString TakeResponseBody() noexcept { return std::move(body_); }
+    int Status() noexcept;                               // 0 when unknown
+    std::wstring Header(const wchar_t* name) noexcept;   // the first header of that name; empty when absent
+    std::optional<uint64_t> AnnouncedLength() noexcept;  // Content-Length, when the reply has one
+    // Appends the body bytes that have arrived to `into`, waiting for the first of them; `ended` is set, and nothing
+    // appended, at the end of the body. False when the read fails or times out, or when `into` would grow past
+    // maxSize (LastResult() is then kReplyTooLarge).
+    bool ReadArrived(std::string& into, uint64_t maxSize, bool& ended) noexcept;
 
   private:
     struct InternetTraits {  // a WinHTTP handle; <winhttp.h> stays out of this header, as it clashes with <wininet.h>
@@ -50,20 +55,26 @@ class WebRequest {
 
     bool Succeeded(BOOL ok) noexcept;
     bool SetLimitsToTimeLeft() noexcept;
-    bool ReadBody() noexcept;
 
-    std::chrono::steady_clock::time_point deadline_;
-    uint64_t maxBytes_;
+    Clock::time_point deadline_;
     HRESULT lastResult_ = S_OK;
     // Closed in reverse order: the request, then its connection, then the session.
     UniqueInternet session_;
     UniqueInternet connection_;
     UniqueInternet request_;
-    RtString body_;
 };
 
-// One GET of the address with the tool's two request headers, within the limits. The reply body as received (an error
-// status gives its page); empty text when the platform has no WinHTTP, the request fails, the body is over the byte
-// limit or the reply is not complete in time. The request runs on a thread of its own, so the caller is let go at the
-// deadline whatever the platform does; the request then ends on its own.
+inline const HRESULT kReplyTooLarge = HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
+
+// The bounds of one chunk request: the whole reply within `wait` from the start, at most `maxBytes` of body.
+struct ReplyLimits {
+    std::chrono::milliseconds wait{30'000};
+    uint64_t maxBytes = uint64_t{64} << 20;
+};
+
+// One GET of the address (8-bit text, code page 936) with the tool's two request headers, within the limits. The
+// reply body as received (an error status gives its page); empty text when the platform has no WinHTTP, the request
+// fails, the body is over the byte limit (announced or not) or the reply is not complete in time. The request runs on
+// a thread of its own, so the caller is let go at the deadline whatever the platform does; the request then ends on
+// its own.
 RtString HttpGet(const RtString& address, const ReplyLimits& limits = {}) noexcept;
