@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "download/DownloadLimits.h"
 #include "framework/App.h"
 #include "framework/Win32.h"
 
@@ -15,6 +16,10 @@ inline constexpr int32_t kListView1Id = 105;
 inline constexpr int32_t kCommand2Id = 106;
 inline constexpr int32_t kLabel3Id = 107;
 inline constexpr int32_t kText3Id = 108;
+
+// The bounds of the picture downloads of a window shown from now on; the real ones unless a test makes them smaller.
+// Window thread.
+void SetForm1DownloadLimits(const DownloadLimits& limits) noexcept;
 
 // Clears the main form object's window and control wrappers; the window calls it when it is destroyed.
 void ReleaseForm1Controls(MainFormObject& form) noexcept;

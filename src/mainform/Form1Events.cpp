@@ -41,6 +41,7 @@ class ButtonsDuringRun final : public DownloadRunObserver {
 };
 
 std::unique_ptr<PictureDownloads> downloads;  // made when the window is first shown; window thread
+DownloadLimits downloadLimits;                // for the downloads made next; window thread
 
 PictureSearchControls SearchControls(const MainFormObject& main) {
     return {main.Text1.window, main.Command1.window, main.ListView1.window, main.Command2.window, main.Text3.window};
@@ -51,7 +52,8 @@ void Form1Shown(HWND form) noexcept {
     ComposeChunkEndpointBase();
     TheNoteSource().addressBox = main.Text1.window;
     ShowDefaultFolder(main.Text3.window);
-    downloads = std::make_unique<PictureDownloads>(main.ListView1.window, std::make_shared<ButtonsDuringRun>(form));
+    downloads = std::make_unique<PictureDownloads>(main.ListView1.window, std::make_shared<ButtonsDuringRun>(form),
+                                                   downloadLimits);
 }
 
 bool DownloadRunning() noexcept {
@@ -117,6 +119,10 @@ void OnControlMessage(HWND control, ControlObject*, UINT message, WPARAM, LPARAM
 }
 
 }  // namespace
+
+void SetForm1DownloadLimits(const DownloadLimits& limits) noexcept {
+    downloadLimits = limits;
+}
 
 LRESULT CALLBACK Form1Procedure(HWND form, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == kDownloadRunEndedMessage) {

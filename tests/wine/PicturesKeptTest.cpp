@@ -1,0 +1,263 @@
+// No picture lost or misplaced, through the tool's own window and the loopback site: folders of any name, nothing
+// saved ever overwritten, error pages never taken for pictures, and every download and chunk request ends.
+#include <algorithm>
+#include <map>
+#include <random>
+#include <set>
+#include <vector>
+
+#include "Form1Fixture.h"
+#include "framework/ModulePath.h"
+#include "scrape/NoteFetch.h"
+#include "support/ScratchFolder.h"
+#include "support/Site.h"
+
+#include <psapi.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string PictureBytes(size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
+    return bytes;
+}
+
+size_t PeakMemoryMiB() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    return counters.PeakWorkingSetSize >> 20;  // Wine keeps the peak of the working set (not of the page file)
+}
+
+class PicturesKept : public Form1Fixture {
+  protected:
+    void SetUp() override {
+        noteFolder_ = CurrentExecutablePath().folder + L"DadAzizEzaz\\" + WString(site_.NoteId()).Str() + L"\\";
+        Form1Fixture::SetUp();
+        ASSERT_TRUE(site_.Running()) << "the loopback site runs beside the tests (tools/wine-ctest)";
+        ComposeChunkEndpointBase(site_.Host());
+    }
+    void TearDown() override {
+        Form1Fixture::TearDown();
+        RemoveTree(noteFolder_);
+        ComposeChunkEndpointBase();
+    }
+
+    void ExpectStatuses(const std::vector<bool>& done) const {
+        ASSERT_EQ(ListViewGetItemCount(List()), static_cast<int>(done.size()));
+        for (size_t row = 0; row < done.size(); ++row)
+            EXPECT_EQ(Cell(static_cast<int>(row), 2), done[row] ? gbk::kDone : gbk::kFailed) << "row " << row + 1;
+    }
+
+    Site site_{"kept"};
+    std::wstring noteFolder_;
+};
+
+// The same with small download limits, so that a download that must end does so in seconds.
+class PicturesKeptSmallLimits : public PicturesKept {
+  protected:
+    void SetUp() override {
+        SetForm1DownloadLimits({.paceWindow = 3s, .minBytesPerWindow = 1024, .maxBytes = 4u << 20});
+        PicturesKept::SetUp();
+    }
+    void TearDown() override {
+        PicturesKept::TearDown();
+        SetForm1DownloadLimits({});
+    }
+};
+
+}  // namespace
+
+TEST_F(PicturesKept, FoldersOfAnyNameReceiveThePictures) {
+    ScratchFolder sandbox;
+    std::wstring slashed = sandbox.Path();
+    std::replace(slashed.begin(), slashed.end(), L'\\', L'/');
+    const std::string a = PictureBytes(5000, 1);
+    const std::string b = PictureBytes(6000, 2);
+    site_.Serve("photos/a.jpg", a);
+    site_.Serve("photos/b.png", b);
+    site_.ServeNote({{"a.jpg", "b.png"}});
+    struct Case {
+        std::wstring typed, folder;  // the folder box's text, and where the pictures land below the sandbox
+    };
+    const Case cases[] = {
+        {sandbox.Path() + L"pics\\\u904B", L"pics\\\u904B\\"},  // 運: its second byte in code page 936 is "\"
+        {sandbox.Path() + L"Users\\J\u00F6rg\\\uC0AC\uC9C4", L"Users\\J\u00F6rg\\\uC0AC\uC9C4\\"},  // ö, 사진
+        {L" " + slashed + L"pasted/a/b \t", L"pasted\\a\\b\\"},  // pasted with blanks, forward slashes
+    };
+    std::set<std::wstring> tree;
+    for (const Case& c : cases) {
+        Search(site_.NoteAddress());
+        DownloadAndWait(c.typed);
+        ExpectStatuses({true, true});
+        EXPECT_EQ(Text(Form().Text3.window), c.typed) << "the box keeps what the user typed";
+        EXPECT_EQ(ReadFileBytes(sandbox.Path() + c.folder + L"1.jpg"), a);
+        EXPECT_EQ(ReadFileBytes(sandbox.Path() + c.folder + L"2.png"), b);
+        for (size_t end = c.folder.find(L'\\'); end != std::wstring::npos; end = c.folder.find(L'\\', end + 1))
+            tree.insert(c.folder.substr(0, end + 1));
+        tree.insert({c.folder + L"1.jpg", c.folder + L"2.png"});
+    }
+    EXPECT_EQ(ListTree(sandbox.Path()), tree) << "no stray folder, no picture beside its folder";
+
+    // The program started from a folder of such names makes its pictures folder there.
+    const std::wstring home = sandbox.Path() + L"\u904B J\u00F6rg\\\uC0AC\uC9C4\\";
+    ASSERT_TRUE(CreateDirectoryW((sandbox.Path() + L"\u904B J\u00F6rg").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(home.c_str(), nullptr));
+    std::wstring program = home + L"VoyantaPictures.exe";
+    const std::wstring built = CurrentExecutablePath().folder + L"..\\..\\VoyantaPictures.exe";
+    ASSERT_TRUE(CopyFileW(built.c_str(), program.c_str(), TRUE));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(program.c_str(), program.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    EXPECT_TRUE(PumpUntil([&] { return ListTree(home).count(L"DadAzizEzaz\\") == 1; }, 30s));
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+TEST_F(PicturesKept, NothingSavedIsOverwrittenByAnotherPicture) {
+    const std::string a = PictureBytes(5000, 1), b = PictureBytes(6000, 2), c = PictureBytes(7000, 3);
+    const std::string e = PictureBytes(8000, 5);
+    for (const auto& [name, bytes] : {std::pair{"a", a}, {"b", b}, {"c", c}, {"d", b}, {"e", e}})
+        site_.Serve("photos/" + std::string(name) + ".jpg", bytes);
+    site_.ServeNote({{"a.jpg", "b.jpg"}});
+    site_.Serve("page2", site_.Chunk({"c.jpg", "d.jpg"}, false, 10), "type=text/html");
+    site_.Serve("page3", site_.Chunk({"e.jpg"}, false, 10), "type=text/html");
+    using Files = std::map<std::wstring, std::string>;
+    const Files note = {{L"1.jpg", a}, {L"2.jpg", b}};
+    Files page2 = note;
+    page2[L"1 (2).jpg"] = c;  // d.jpg has the bytes of 2.jpg: that picture is there already
+    Files page3 = page2;
+    page3[L"1 (3).jpg"] = e;
+    struct Step {
+        const char* what;
+        std::string address;
+        Files folder;  // the note's folder afterwards
+    };
+    const Step steps[] = {
+        {"the note", site_.NoteAddress(), note},
+        {"the same note again", site_.NoteAddress(), note},
+        {"a page without a note id, into the last note's folder", site_.Url("page2"), page2},
+        {"another such page", site_.Url("page3"), page3},
+        {"the second page again", site_.Url("page2"), page3},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        Search(step.address);
+        EXPECT_EQ(Text(Form().Text3.window), noteFolder_);
+        DownloadAndWait();
+        ExpectStatuses(std::vector<bool>(ListViewGetItemCount(List()), true));
+        std::set<std::wstring> names;
+        for (const auto& [name, bytes] : step.folder) {
+            names.insert(name);
+            EXPECT_EQ(ReadFileBytes(noteFolder_ + name), bytes) << WString(name).ToRtString();
+        }
+        EXPECT_EQ(ListTree(noteFolder_), names);
+    }
+}
+
+TEST_F(PicturesKept, ErrorPagesWithASuccessStatusAreNoPictures) {
+    struct Row {
+        std::string name, body, options;
+        bool picture;
+    };
+    const std::vector<Row> rows = {
+        {"html.jpg", "<p>Please log in</p>", "type=text/html;charset=utf-8", false},
+        {"json.jpg", "[\"quota exceeded\"]", "type=application/json", false},
+        {"doctype.jpg", " \r\n\t<!DOCTYPE HTML><title>404</title>", "type=image/jpeg", false},
+        {"tag.png", "<HtMl><body>gone", "type=application/octet-stream", false},
+        {"brace.jpg", "{\"error\":\"no such picture\"}", "type=image/jpeg", false},
+        {"photo.jpg", "\xFF\xD8\xFF\xE0<html>{" + PictureBytes(3000, 9), "type=image/jpeg", true},
+        {"drawing.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>", "type=image/svg+xml", true},
+        {"note.txt", "  plain <html> text", "type=text/plain", true},
+    };
+    std::vector<std::string> names;
+    for (const Row& row : rows) {
+        site_.Serve("photos/" + row.name, row.body, row.options);
+        names.push_back(row.name);
+    }
+    site_.ServeNote({names});
+    ScratchFolder folder;
+    Search(site_.NoteAddress());
+    DownloadAndWait(folder.Path());
+    std::set<std::wstring> saved;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const std::wstring file = std::to_wstring(i + 1) + WString(rows[i].name.substr(rows[i].name.find('.'))).Str();
+        EXPECT_EQ(Cell(static_cast<int>(i), 2), rows[i].picture ? gbk::kDone : gbk::kFailed) << rows[i].name;
+        if (!rows[i].picture) continue;
+        saved.insert(file);
+        EXPECT_EQ(ReadFileBytes(folder.Path() + file), rows[i].body) << "saved as it came";
+    }
+    EXPECT_EQ(ListTree(folder.Path()), saved) << "no file of an error page, no partial file";
+}
+
+TEST_F(PicturesKeptSmallLimits, EveryDownloadEnds) {
+    struct Row {
+        std::string name, options;
+        bool saved;
+    };
+    const std::vector<Row> rows = {
+        {"endless.jpg", "endless=1", false},                     // never stops sending
+        {"announced.jpg", "size=4194305", false},                // announces a byte over the limit
+        {"trickle.jpg", "size=100000&trickle=300,1000", false},  // 900 bytes in every window
+        {"silent.jpg", "size=50000&stall_after=0", false},       // headers, then nothing
+        {"limit.jpg", "size=4194304", true},                     // exactly the limit
+        {"steady.jpg", "size=60000&rate=20000", true},           // slow, but more than the minimum in every window
+        {"quick.jpg", "size=30000", true},
+    };
+    std::vector<std::string> names;
+    for (const Row& row : rows) {
+        site_.Serve("photos/" + row.name, "", row.options);
+        names.push_back(row.name);
+    }
+    site_.ServeNote({names});
+    ScratchFolder folder;
+    Search(site_.NoteAddress());
+    DownloadAndWait(folder.Path());  // the run ends, with "全部完毕"
+    std::set<std::wstring> saved;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(Cell(static_cast<int>(i), 2), rows[i].saved ? gbk::kDone : gbk::kFailed) << rows[i].name;
+        if (rows[i].saved) saved.insert(std::to_wstring(i + 1) + L".jpg");
+    }
+    EXPECT_EQ(ListTree(folder.Path()), saved) << "no file of a download given up, no partial file";
+    EXPECT_EQ(ReadFileBytes(folder.Path() + L"5.jpg").size(), 4u << 20);
+}
+
+// The first case waits for the real 30 s limit of a chunk request.
+TEST_F(PicturesKept, EveryChunkRequestEndsAndLetsGoSlow) {
+    constexpr size_t kLimit = 64u << 20;
+    const size_t reply = site_.Chunk({"a.jpg", "b.jpg"}, false, 10).size();
+    struct Case {
+        const char* what;
+        bool more;  // the first chunk announces another, which is accepted and never answered
+        std::string options;
+        int rows;
+    };
+    const Case cases[] = {
+        {"the next chunk never answered", true, "", 2},
+        {"a reply announcing a byte over 64 MiB", false, "pad=" + std::to_string(kLimit - reply + 1), 0},
+        {"a reply of 100 MiB without a length", false, "chunked=1&pad=" + std::to_string(100u << 20), 0},
+        {"a reply of exactly 64 MiB", false, "pad=" + std::to_string(kLimit - reply), 2},
+    };
+    site_.Serve(site_.ChunkTarget(10), "", "stall=1");
+    const size_t peakBefore = PeakMemoryMiB();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        site_.Serve(site_.ChunkTarget(0), site_.Chunk({"a.jpg", "b.jpg"}, c.more, 10), c.options);
+        Search(site_.NoteAddress());
+        EXPECT_EQ(ListViewGetItemCount(List()), c.rows);
+        EXPECT_EQ(Header(1), gbk::Found(c.rows));
+        EXPECT_TRUE(IsWindowEnabled(Form().Command1.window));
+        EXPECT_TRUE(PumpUntil([&] { return site_.InFlight("note").first == 0; }, 10s))
+            << "the request lets go of its connection when it ends";
+        if (c.rows == 0) {
+            EXPECT_LT(PeakMemoryMiB() - peakBefore, 2 * kLimit >> 20) << "a reply holds about 64 MiB at most";
+        }
+    }
+}
