@@ -1,5 +1,7 @@
 #pragma once
 #include <cstddef>
+#include <memory>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -9,7 +11,7 @@ class PictureSet {
   public:
     // True when the address was not listed before; it is then kept and appended to the links text.
     bool Insert(std::string_view address);
-    size_t Count() const { return placesByHash_.size(); }
+    size_t Count() const { return table_->placesByHash.size(); }
     // Every listed address followed by CR LF, in the order of the rows.
     const std::string& AllLinksText() const { return allLinksText_; }
     void Clear();
@@ -21,6 +23,10 @@ class PictureSet {
     };
     // Each address is kept once, in the links text, and found there through the hash of its text: one small node per
     // address keeps the set of a long search in the cache, which a copy of each text in its own node would not.
-    std::unordered_multimap<size_t, Place> placesByHash_;
+    struct Table {
+        std::pmr::monotonic_buffer_resource nodes;  // one after another, so a long search's set stays compact
+        std::pmr::unordered_multimap<size_t, Place> placesByHash{&nodes};
+    };
+    std::unique_ptr<Table> table_ = std::make_unique<Table>();
     std::string allLinksText_;
 };
