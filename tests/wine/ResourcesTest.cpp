@@ -1,252 +1,138 @@
 // The built program's resources, read back from the executable the way Windows reads them.
-#include <cstdint>
+#include <gtest/gtest.h>
+
 #include <cstring>
-#include <set>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <gtest/gtest.h>
-
+#include "framework/AppIcons.h"
 #include "framework/ModulePath.h"
 #include "framework/Win32.h"
-#include "services/resources/version.h"
+#include "support/TestForm.h"
 
 namespace {
 
-constexpr WORD kChinesePrc = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);  // 2052
+struct ProgramResources : ::testing::Test {
+    // The program sits two folders above the test program (build/tests/wine/wine_tests.exe).
+    HMODULE module = LoadLibraryExW((CurrentExecutablePath().folder + L"..\\..\\VoyantaPictures.exe").c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    void SetUp() override { ASSERT_NE(module, nullptr) << "cannot open the built program"; }
+    ~ProgramResources() override { FreeLibrary(module); }
 
-#pragma pack(push, 2)
-struct GroupIconHeader {
-    WORD reserved;
-    WORD type;
-    WORD count;
-};
-struct GroupIconEntry {
-    BYTE width;
-    BYTE height;
-    BYTE colorCount;
-    BYTE reserved;
-    WORD planes;
-    WORD bitCount;
-    DWORD bytesInRes;
-    WORD id;
-};
-#pragma pack(pop)
-
-// The program sits two folders above the test program (build/tests/wine/wine_tests.exe, build/VoyantaPictures.exe).
-std::wstring ProgramPath() {
-    return CurrentExecutablePath().folder + L"..\\..\\VoyantaPictures.exe";
-}
-
-struct ResourceModule {
-    HMODULE module =
-        LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ~ResourceModule() {
-        if (module) FreeLibrary(module);
+    std::string_view Bytes(const wchar_t* type, const wchar_t* name) const {
+        const HRSRC found = FindResourceExW(module, type, name, MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED));
+        const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+        return loaded ? std::string_view(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found))
+                      : std::string_view();
     }
-};
 
-std::string_view ResourceBytes(HMODULE module, const wchar_t* type, const wchar_t* name) {
-    HRSRC found = FindResourceExW(module, type, name, kChinesePrc);
-    if (!found) return {};
-    HGLOBAL loaded = LoadResource(module, found);
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) return {};
-    return {static_cast<const char*>(bytes), SizeofResource(module, found)};
-}
-
-BOOL CALLBACK CollectName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR list) {
-    auto* names = reinterpret_cast<std::vector<std::wstring>*>(list);
-    names->push_back(IS_INTRESOURCE(name) ? L"#" + std::to_wstring(reinterpret_cast<uintptr_t>(name)) : name);
-    return TRUE;
-}
-
-struct IconImage {
-    int size;
-    int bits;
-    WORD id;
-};
-
-// The images of one icon group, each checked against its own icon resource.
-std::vector<IconImage> GroupImages(HMODULE module, const wchar_t* group) {
-    std::vector<IconImage> images;
-    const std::string_view bytes = ResourceBytes(module, RT_GROUP_ICON, group);
-    if (bytes.size() < sizeof(GroupIconHeader)) {
-        ADD_FAILURE() << "no icon group";
-        return images;
-    }
-    GroupIconHeader header;
-    std::memcpy(&header, bytes.data(), sizeof header);
-    EXPECT_EQ(header.type, 1);
-    if (bytes.size() < sizeof header + header.count * sizeof(GroupIconEntry)) {
-        ADD_FAILURE() << "icon group cut short";
-        return images;
-    }
-    for (WORD i = 0; i < header.count; ++i) {
-        GroupIconEntry entry;
-        std::memcpy(&entry, bytes.data() + sizeof header + i * sizeof entry, sizeof entry);
-        const int size = entry.width == 0 ? 256 : entry.width;
-        images.push_back({size, entry.bitCount, entry.id});
-
-        const std::string_view image = ResourceBytes(module, RT_ICON, MAKEINTRESOURCEW(entry.id));
-        SCOPED_TRACE("image of " + std::to_string(size) + " px");
-        EXPECT_EQ(image.size(), entry.bytesInRes);
-        // A bitmap image (not PNG): the header of a device-independent bitmap, twice as high for its mask.
-        if (image.size() < sizeof(BITMAPINFOHEADER)) {
-            ADD_FAILURE() << "image missing or cut short";
-            continue;
+    // The images of an icon group: size in pixels -> bit count, and the bytes of each image.
+    std::map<int, int> Images(const wchar_t* group, std::vector<std::string_view>& images) const {
+        std::map<int, int> sizes;
+        const std::string_view entries = Bytes(RT_GROUP_ICON, group);
+        for (size_t at = 6; at + 14 <= entries.size(); at += 14) {  // a 6-byte header, then 14 bytes an image
+            WORD bits = 0, id = 0;
+            std::memcpy(&bits, &entries[at + 6], 2);
+            std::memcpy(&id, &entries[at + 12], 2);
+            const int size = static_cast<BYTE>(entries[at]) == 0 ? 256 : static_cast<BYTE>(entries[at]);
+            sizes[size] = bits;
+            images.push_back(Bytes(RT_ICON, MAKEINTRESOURCEW(id)));
+            // A bitmap, which every Windows reads, not a PNG: it starts with a 40-byte BITMAPINFOHEADER.
+            EXPECT_EQ(images.back().substr(0, 4), std::string_view("\x28\0\0\0", 4)) << size << " px";
         }
-        EXPECT_NE(image.substr(0, 4), std::string_view("\x89PNG", 4));
-        BITMAPINFOHEADER bitmap;
-        std::memcpy(&bitmap, image.data(), sizeof bitmap);
-        EXPECT_EQ(bitmap.biSize, sizeof(BITMAPINFOHEADER));
-        EXPECT_EQ(bitmap.biWidth, size);
-        EXPECT_EQ(bitmap.biHeight, 2 * size);
-        EXPECT_EQ(bitmap.biBitCount, entry.bitCount);
+        return sizes;
     }
-    return images;
-}
-
-// Reads one value of the version block with the system's own reader (version.dll, loaded here by name so that
-// the program itself never imports it).
-class VersionBlock {
-  public:
-    explicit VersionBlock(const std::wstring& path) {
-        if (!library_) return;
-        using SizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
-        using InfoFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
-        auto size = reinterpret_cast<SizeFn>(Procedure("GetFileVersionInfoSizeW"));
-        auto info = reinterpret_cast<InfoFn>(Procedure("GetFileVersionInfoW"));
-        query_ = reinterpret_cast<QueryFn>(Procedure("VerQueryValueW"));
-        if (!size || !info || !query_) return;
-        DWORD ignored = 0;
-        block_.resize(size(path.c_str(), &ignored));
-        if (block_.empty() || !info(path.c_str(), 0, static_cast<DWORD>(block_.size()), block_.data())) block_.clear();
-    }
-    ~VersionBlock() {
-        if (library_) FreeLibrary(library_);
-    }
-    bool Loaded() const { return !block_.empty(); }
-
-    std::string_view Value(const wchar_t* path) {
-        void* value = nullptr;
-        UINT length = 0;
-        if (!Loaded() || !query_(block_.data(), path, &value, &length) || !value) return {};
-        return {static_cast<const char*>(value), length};
-    }
-    std::wstring Text(const wchar_t* path) {
-        const std::string_view value = Value(path);
-        std::wstring text(reinterpret_cast<const wchar_t*>(value.data()), value.size());
-        while (!text.empty() && text.back() == L'\0') text.pop_back();
-        return text;
-    }
-
-  private:
-    void* Procedure(const char* name) const { return reinterpret_cast<void*>(GetProcAddress(library_, name)); }
-
-    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
-    HMODULE library_ = LoadLibraryW(L"version.dll");
-    QueryFn query_ = nullptr;
-    std::vector<char> block_;
 };
 
 }  // namespace
 
-TEST(ProgramResources, IconGroupsHoldFiveSizesWithTheLargestAsBitmap) {
-    ResourceModule program;
-    ASSERT_NE(program.module, nullptr) << "cannot open the built program";
-
+TEST_F(ProgramResources, TheShellIconComesFirstAndBothGroupsHoldTheSameFiveBitmaps) {
     std::vector<std::wstring> groups;
-    EnumResourceNamesW(program.module, RT_GROUP_ICON, CollectName, reinterpret_cast<LONG_PTR>(&groups));
-    // The shell shows the first group of the file.
-    ASSERT_EQ(groups.size(), 2u);
-    EXPECT_EQ(groups[0], L"AAAAA_APPICON");
-    EXPECT_EQ(groups[1], L"ICON_DOWNPIC");
-
-    const std::vector<IconImage> app = GroupImages(program.module, L"AAAAA_APPICON");
-    const std::vector<IconImage> form = GroupImages(program.module, L"ICON_DOWNPIC");
-    for (const auto* images : {&app, &form}) {
-        ASSERT_EQ(images->size(), 5u);
-        std::set<std::pair<int, int>> sizes;
-        for (const IconImage& image : *images) sizes.insert({image.size, image.bits});
-        EXPECT_EQ(sizes, (std::set<std::pair<int, int>>{{16, 8}, {24, 8}, {32, 8}, {48, 8}, {256, 32}}));
-    }
-    // Same pixels, images of its own.
-    for (size_t i = 0; i < app.size() && i < form.size(); ++i) {
-        EXPECT_NE(app[i].id, form[i].id);
-        EXPECT_EQ(app[i].size, form[i].size);
-        EXPECT_EQ(ResourceBytes(program.module, RT_ICON, MAKEINTRESOURCEW(app[i].id)),
-                  ResourceBytes(program.module, RT_ICON, MAKEINTRESOURCEW(form[i].id)));
-    }
+    EnumResourceNamesW(
+        module, RT_GROUP_ICON,
+        [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR list) -> BOOL {
+            reinterpret_cast<std::vector<std::wstring>*>(list)->push_back(IS_INTRESOURCE(name) ? L"#" : name);
+            return TRUE;
+        },
+        reinterpret_cast<LONG_PTR>(&groups));
+    EXPECT_EQ(groups, (std::vector<std::wstring>{L"AAAAA_APPICON", L"ICON_DOWNPIC"}));
+    std::vector<std::string_view> shell, form;
+    const std::map<int, int> sizes{{16, 8}, {24, 8}, {32, 8}, {48, 8}, {256, 32}};
+    EXPECT_EQ(Images(L"AAAAA_APPICON", shell), sizes);
+    EXPECT_EQ(Images(L"ICON_DOWNPIC", form), sizes);
+    EXPECT_EQ(shell, form) << "the same pictures";
 }
 
-TEST(ProgramResources, FormIconsLoadAtTheirOwnSizes) {
-    ResourceModule program;
-    ASSERT_NE(program.module, nullptr);
-    for (int size : {48, 32, 16, 256}) {
-        HICON icon = static_cast<HICON>(LoadImageW(program.module, L"ICON_DOWNPIC", IMAGE_ICON, size, size, 0));
-        ASSERT_NE(icon, nullptr) << size;
-        ICONINFO info{};
-        ASSERT_TRUE(GetIconInfo(icon, &info));
-        BITMAP color{};
-        GetObjectW(info.hbmColor, sizeof color, &color);
-        EXPECT_EQ(color.bmWidth, size);
-        EXPECT_EQ(color.bmHeight, size);
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-        DestroyIcon(icon);
+TEST_F(ProgramResources, FormIconsAreTheFormGroupsFortyEightAndThirtyTwoPixelImagesReleasedWithTheForm) {
+    HICON big = nullptr, small = nullptr;
+    {
+        const TestForm form(100, 60);
+        SetFormIcons(form.Window(), *form.Record(), module);
+        big = reinterpret_cast<HICON>(SendMessageW(form.Window(), WM_GETICON, ICON_BIG, 0));
+        small = reinterpret_cast<HICON>(SendMessageW(form.Window(), WM_GETICON, ICON_SMALL, 0));
+        for (auto [icon, size] : {std::pair{big, 48}, std::pair{small, 32}}) {
+            ICONINFO info{};
+            ASSERT_TRUE(GetIconInfo(icon, &info)) << size;
+            BITMAP color{};
+            GetObjectW(info.hbmColor, sizeof color, &color);
+            EXPECT_EQ(std::pair(color.bmWidth, color.bmHeight), std::pair(LONG{size}, LONG{size}));
+            DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+        }
     }
+    ICONINFO gone{};
+    EXPECT_FALSE(GetIconInfo(big, &gone) || GetIconInfo(small, &gone)) << "destroyed with the form";
 }
 
-TEST(ProgramResources, ManifestAsksForCommonControlsSixAndPerMonitorDpi) {
-    ResourceModule program;
-    ASSERT_NE(program.module, nullptr);
-    const std::string_view manifest = ResourceBytes(program.module, RT_MANIFEST, MAKEINTRESOURCEW(1));
-    ASSERT_FALSE(manifest.empty());
+TEST_F(ProgramResources, TheManifestAsksForCommonControlsSixAndPerMonitorDpi) {
+    const std::string_view manifest = Bytes(RT_MANIFEST, MAKEINTRESOURCEW(1));
     EXPECT_EQ(manifest.substr(0, 3), "\xEF\xBB\xBF") << "UTF-8 with a byte-order mark";
-    const char* required[] = {
-        R"(<assemblyIdentity version="1.0.0.0" processorArchitecture="*")",
-        R"(type="win32")",
-        "<description>" VOYANTA_PRODUCT_NAME "</description>",
-        R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")",
-        R"(publicKeyToken="6595b64144ccf1df" language="*")",
-        "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
-        "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
-        "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
-        "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
-        R"(<requestedExecutionLevel level="asInvoker" uiAccess="false"/>)",
-        ">true</dpiAware>",
-        ">PerMonitorV2</dpiAwareness>",
-    };
-    for (const char* text : required) EXPECT_NE(manifest.find(text), std::string_view::npos) << text;
+    for (const char* text : {
+             R"(<assemblyIdentity version="1.0.0.0" processorArchitecture="*")",
+             R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")",
+             R"(publicKeyToken="6595b64144ccf1df")",
+             "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Windows Vista
+             "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+             "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+             "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+             R"(<requestedExecutionLevel level="asInvoker" uiAccess="false"/>)",
+             ">true</dpiAware>",
+             ">PerMonitorV2</dpiAwareness>",
+         }) {
+        EXPECT_NE(manifest.find(text), std::string_view::npos) << text;
+    }
 }
 
-TEST(ProgramResources, VersionBlockNamesTheProductAndItsMaker) {
-    VersionBlock version(ProgramPath());
-    ASSERT_TRUE(version.Loaded());
-
-    const std::string_view fixedBytes = version.Value(L"\\");
-    ASSERT_EQ(fixedBytes.size(), sizeof(VS_FIXEDFILEINFO));
-    VS_FIXEDFILEINFO fixed;
-    std::memcpy(&fixed, fixedBytes.data(), sizeof fixed);
+TEST_F(ProgramResources, TheVersionBlockNamesTheProductItsMakerAndVersionOne) {
+    const std::string_view resource = Bytes(RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO));
+    std::vector<char> block(resource.begin(), resource.end());
+    // The system's own reader, looked up by name: the build links no import library for version.dll.
+    const auto query = reinterpret_cast<BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT)>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"version.dll"), "VerQueryValueW")));
+    ASSERT_TRUE(query != nullptr && !block.empty());
+    const auto value = [&](const std::wstring& path) {
+        void* at = nullptr;
+        UINT length = 0;
+        return query(block.data(), path.c_str(), &at, &length) && at ? at : nullptr;
+    };
+    const auto text = [&](const wchar_t* key) {
+        const void* at = value(std::wstring(L"\\StringFileInfo\\040904E4\\") + key);
+        return at ? std::wstring(static_cast<const wchar_t*>(at)) : std::wstring();
+    };
+    VS_FIXEDFILEINFO fixed{};
+    if (const void* at = value(L"\\")) std::memcpy(&fixed, at, sizeof fixed);
     EXPECT_EQ(fixed.dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed.dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed.dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed.dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed.dwProductVersionLS, 0u);
+    EXPECT_EQ(std::pair(fixed.dwFileVersionMS, fixed.dwFileVersionLS), std::pair(DWORD{0x00010000}, DWORD{0}));
+    EXPECT_EQ(std::pair(fixed.dwProductVersionMS, fixed.dwProductVersionLS), std::pair(DWORD{0x00010000}, DWORD{0}));
     EXPECT_EQ(fixed.dwFileType, static_cast<DWORD>(VFT_APP));
-
-    const std::string_view translation = version.Value(L"\\VarFileInfo\\Translation");
-    ASSERT_EQ(translation.size(), 4u);
-    WORD pair[2];
-    std::memcpy(pair, translation.data(), sizeof pair);
-    EXPECT_EQ(pair[0], 0x0804);
-    EXPECT_EQ(pair[1], 0x04E4);
-
-    EXPECT_EQ(version.Text(L"\\StringFileInfo\\040904E4\\CompanyName"), L"Quellan");
-    EXPECT_EQ(version.Text(L"\\StringFileInfo\\040904E4\\ProductName"), L"Voyanta原图批量下载");
-    EXPECT_EQ(version.Text(L"\\StringFileInfo\\040904E4\\FileDescription"), L"Voyanta原图批量下载");
-    EXPECT_EQ(version.Text(L"\\StringFileInfo\\040904E4\\FileVersion"), L"1.0.0.0");
-    EXPECT_EQ(version.Text(L"\\StringFileInfo\\040904E4\\ProductVersion"), L"1.0.0.0");
+    const void* translation = value(L"\\VarFileInfo\\Translation");
+    ASSERT_NE(translation, nullptr);
+    EXPECT_EQ(std::string_view(static_cast<const char*>(translation), 4), std::string_view("\x04\x08\xE4\x04", 4));
+    EXPECT_EQ(text(L"CompanyName"), L"Quellan");
+    EXPECT_EQ(text(L"ProductName"), L"Voyanta原图批量下载");
+    EXPECT_EQ(text(L"FileDescription"), L"Voyanta原图批量下载");
+    EXPECT_EQ(text(L"FileVersion"), L"1.0.0.0");
+    EXPECT_EQ(text(L"ProductVersion"), L"1.0.0.0");
 }

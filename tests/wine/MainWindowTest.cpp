@@ -1,0 +1,188 @@
+// The main window as the user first sees it at 96 and 144 DPI, and the real program started and closed.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <string>
+
+#include "Form1Fixture.h"
+#include "Form1Texts936.h"
+#include "framework/ModulePath.h"
+#include "services/ListView.h"
+#include "support/TestForm.h"
+
+#include <commctrl.h>
+
+namespace {
+
+class MainWindow : public Form1Fixture {
+  protected:
+    // What differs between screen DPIs: pixels of the window, its controls (left, top, width, height in the client
+    // area), list columns and fonts, and the top left corners of the two labels.
+    struct Expected {
+        LONG width, height;
+        std::array<LONG, 4> text1, command1, listView1, command2, text3;
+        std::array<int, 3> columns;
+        LONG fontHeight;
+        std::array<LONG, 2> label1, label3;
+    };
+    void ExpectStartState(const Expected& e) const;
+};
+
+void MainWindow::ExpectStartState(const Expected& e) const {
+    EXPECT_EQ(Gbk(GetControlText(form_)), gbk::kCaption);
+    RECT outer{}, work{};
+    GetWindowRect(form_, &outer);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(outer.right - outer.left, e.width);
+    EXPECT_EQ(outer.bottom - outer.top, e.height);
+    EXPECT_EQ(outer.left, work.left + (work.right - work.left - e.width) / 2) << "centred on the work area";
+    EXPECT_EQ(outer.top, work.top + (work.bottom - work.top - e.height) / 2);
+    EXPECT_EQ(GetWindowLongW(form_, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), WS_MINIMIZEBOX)
+        << "it can be minimised, but neither maximised nor resized";
+
+    const std::string none;
+    const struct {
+        const FormControl& control;
+        const wchar_t* className;
+        DWORD style;
+        const std::string& text;
+        std::array<LONG, 4> box;
+    } rows[] = {
+        {Form().Text1, L"Edit", 0x54811080, gbk::kAddressHint, e.text1},
+        {Form().Command1, L"Button", 0x54000F00, gbk::kFind, e.command1},
+        {Form().ListView1, L"SysListView32", 0x5600004D, none, e.listView1},
+        {Form().Command2, L"Button", 0x5C000F00, gbk::kDownloadSelected, e.command2},  // disabled until a search
+        {Form().Text3, L"Edit", 0x54801080, none, e.text3},
+    };
+    constexpr DWORD kEditOwned = WS_BORDER | ES_WANTRETURN;  // a single-line edit control drops these itself
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "control " << row.control.id);
+        wchar_t className[64]{};
+        GetClassNameW(row.control.window, className, 64);
+        EXPECT_EQ(_wcsicmp(className, row.className), 0);
+        EXPECT_EQ(GetWindowLongW(row.control.window, GWL_STYLE) & ~kEditOwned, row.style & ~kEditOwned);
+        RECT r{};
+        GetWindowRect(row.control.window, &r);
+        MapWindowPoints(nullptr, form_, reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}), row.box);
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(row.control.window, WM_GETFONT, 0, 0)), sizeof(font), &font);
+        EXPECT_EQ(font.lfHeight, e.fontHeight);
+        EXPECT_STREQ(font.lfFaceName, L"Microsoft YaHei");
+        if (&row.text != &none) {
+            EXPECT_EQ(Gbk(GetControlText(row.control.window)), row.text);
+        }
+    }
+    const std::wstring folder = CurrentExecutablePath().folder + L"DadAzizEzaz\\";
+    EXPECT_EQ(Text(Form().Text3.window), folder);
+    EXPECT_NE(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES) << "the default folder exists";
+    EXPECT_EQ(GetFocus(), Form().Text1.window);
+
+    const HWND list = Form().ListView1.window;
+    const std::pair<const std::string&, int> columns[] = {
+        {gbk::kNumberHeader, LVCFMT_CENTER}, {gbk::kLinkHeader, LVCFMT_LEFT}, {gbk::kStatusHeader, LVCFMT_CENTER}};
+    for (int c = 0; c < 3; ++c) {
+        wchar_t header[64]{};
+        LVCOLUMNW column{LVCF_FMT | LVCF_WIDTH | LVCF_TEXT, 0, 0, header, 64, 0, 0, 0, 0, 0, 0};
+        SendMessageW(list, LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
+        EXPECT_EQ(Gbk(WString(header)), columns[c].first) << "column " << c;
+        EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, columns[c].second) << "column " << c;
+        EXPECT_EQ(column.cx, e.columns[c]) << "column " << c;
+    }
+    EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0),
+              LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageW(list, LVM_GETTEXTCOLOR, 0, 0)), GetSysColor(COLOR_WINDOWTEXT));
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0)), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(ListViewGetItemCount(list), 0);
+
+    // The mouse over a control: the control asks its form first, as every child window does.
+    const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+    SendMessageW(Form().Text3.window, WM_SETCURSOR, reinterpret_cast<WPARAM>(Form().Text3.window), overClient);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+    SendMessageW(Form().Text1.window, WM_SETCURSOR, reinterpret_cast<WPARAM>(Form().Text1.window), overClient);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_IBEAM));
+
+    // Each label's caption starts at the label's corner, left of the boxes.
+    const ClientPixels p = CaptureClient(form_);
+    for (const auto& [x, y] : {e.label1, e.label3}) {
+        const RECT ink = p.InkBounds({0, y - 8, e.text1[0], y + 20}, PixelFromColorRef(GetSysColor(COLOR_BTNFACE)));
+        EXPECT_TRUE(ink.left >= x && ink.left <= x + 4 && ink.top >= y && ink.top <= y + 10)
+            << "label at " << x << "," << y << ": ink from " << ink.left << "," << ink.top;
+    }
+}
+
+}  // namespace
+
+TEST_F(MainWindow, StartStateAt96Dpi) {
+    ExpectStartState({777,
+                      496,
+                      {74, 20, 574, 29},
+                      {661, 18, 89, 32},
+                      {14, 111, 741, 348},
+                      {661, 64, 89, 32},
+                      {74, 65, 574, 29},
+                      {50, 588, 80},
+                      -12,
+                      {15, 24},
+                      {15, 71}});
+}
+
+TEST_F(MainWindow, StartStateDpi144) {
+    // Design units times 1.5, halves to the even neighbour: 1165.5 -> 1166, 43.5 -> 44, 166.5 -> 166, 22.5 -> 22.
+    ExpectStartState({1166,
+                      744,
+                      {111, 30, 861, 44},
+                      {992, 27, 134, 48},
+                      {21, 166, 1112, 522},
+                      {992, 96, 134, 48},
+                      {111, 98, 861, 44},
+                      {75, 882, 120},
+                      -18,
+                      {22, 36},
+                      {22, 106}});
+}
+
+TEST_F(MainWindow, FocusComesBackAndTheCloseBoxEndsTheOneWindow) {
+    SetFocus(Form().Text3.window);
+    SetFocus(nullptr);
+    SendMessageW(form_, WM_SETFOCUS, 0, 0);
+    EXPECT_EQ(GetFocus(), Form().Text3.window);
+    const INT_PTR again = ShowMainForm(TheMainForm(), BuildAndShowForm1, nullptr, 0, 0);
+    EXPECT_EQ(reinterpret_cast<HWND>(again), form_) << "a second show brings the one window back";
+    SendMessageW(form_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PumpPending();
+    EXPECT_FALSE(IsWindow(form_));
+}
+
+// The real program: its window appears, and closing it ends the program with exit code 0.
+TEST(ProgramRun, ClosingTheWindowEndsTheProgramWithExitCodeZero) {
+    std::wstring program = CurrentExecutablePath().folder + L"..\\..\\VoyantaPictures.exe";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(program.c_str(), program.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    CloseHandle(process.hThread);
+    std::pair<DWORD, HWND> search{process.dwProcessId, nullptr};  // the process and its visible window
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!search.second && std::chrono::steady_clock::now() < deadline &&
+           WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {
+        EnumWindows(
+            [](HWND window, LPARAM context) -> BOOL {
+                auto& [id, found] = *reinterpret_cast<std::pair<DWORD, HWND>*>(context);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == id && IsWindowVisible(window)) found = window;
+                return found == nullptr;
+            },
+            reinterpret_cast<LPARAM>(&search));
+    }
+    ASSERT_NE(search.second, nullptr) << "the program showed no window";
+    PostMessageW(search.second, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0) << "the program did not end";
+    DWORD exitCode = 1234;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(exitCode, 0u);
+}

@@ -1,0 +1,176 @@
+// The services on real controls, the real clipboard and a real disk: list view helpers, clipboard text, code page
+// 936 text and folders.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "framework/FileSystem.h"
+#include "framework/Win32.h"
+#include "framework/Win32Handles.h"
+#include "services/Clipboard.h"
+#include "services/FolderPath.h"
+#include "services/ListView.h"
+#include "services/WString.h"
+#include "support/Pump.h"
+#include "support/ScratchFolder.h"
+
+#include <commctrl.h>
+
+namespace {
+
+const RtString kCaption936 = "\xCD\xBC\xC6\xAC\xC1\xAC\xBD\xD3";  // 图片连接 in code page 936
+const std::wstring kCaptionWide = L"\u56FE\u7247\u8FDE\u63A5";
+
+// A report list view with check boxes and three columns on a top-level window, as the main window's list is made.
+class ListViewHelpers : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&classes);
+        host_.Reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 600, 400, nullptr, nullptr, nullptr,
+                                    nullptr));
+        list_ = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL, 10, 10, 500,
+                                200, host_.Get(), nullptr, nullptr, nullptr);
+        ASSERT_NE(list_, nullptr);
+        SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+        ASSERT_EQ(ListViewInsertColumn(list_, 0, WString(L"\u5E8F\u53F7"), kColumnCentre, 50), 0);
+        ASSERT_EQ(ListViewInsertColumn(list_, 1, WString(L"link"), kColumnLeft, 300), 1);
+        ASSERT_EQ(ListViewInsertColumn(list_, 2, WString(L"status"), kColumnCentre, 80), 2);
+    }
+
+    UniqueWindow host_;
+    HWND list_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ListViewHelpers, RowsCellsAndCheckBoxesReadBackAsSetAndAStaleHandleGetsQuietAnswers) {
+    ASSERT_NE(ListViewSetColumnText(list_, 1, WString(kCaptionWide)), 0);
+    wchar_t header[16]{};
+    LVCOLUMNW column{LVCF_TEXT | LVCF_WIDTH, 0, 0, header, 16, 0, 0, 0, 0, 0, 0};
+    SendMessageW(list_, LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
+    EXPECT_EQ(std::pair(std::wstring(header), column.cx), std::pair(kCaptionWide, 300)) << "the width is kept";
+
+    for (int n = 0; n < 3; ++n) {
+        ASSERT_EQ(ListViewAddItem(list_, WString(int32_t{n + 1})), n) << "a new row goes to the end";
+        ListViewSetItemText(list_, n, 1, WString(L"http://127.0.0.1/" + std::to_wstring(n) + L".jpg"));
+        ListViewSetCheckState(list_, n, n != 1);
+    }
+    EXPECT_EQ(ListViewGetItemCount(list_), 3);
+    EXPECT_EQ(ListViewGetItemText(list_, 1, 0).Str(), L"2");
+    EXPECT_EQ(ListViewGetItemText(list_, 2, 1).Str(), L"http://127.0.0.1/2.jpg");
+    EXPECT_EQ(ListViewGetItemText(list_, 7, 1).Str(), L"") << "a row that does not exist";
+    for (int n = 0; n < 3; ++n) EXPECT_EQ(ListView_GetCheckState(list_, n), n != 1) << "row " << n;
+    for (int n = 0; n < 3; ++n) EXPECT_EQ(ListViewGetCheckState(list_, n), n != 1) << "row " << n;
+    const std::wstring longText(2000, L'a');
+    ListViewSetItemText(list_, 0, 1, WString(longText));
+    EXPECT_EQ(ListViewGetItemText(list_, 0, 1).Str(), longText.substr(0, kCellTextCapacity - 1));
+    ListViewDeleteAllItems(list_);
+    EXPECT_EQ(ListViewAddItem(list_, WString(L"1")), 0) << "an emptied list numbers from 0 again";
+    EXPECT_FALSE(ListViewGetCheckState(list_, 0)) << "rows start unchecked";
+
+    const HWND gone = list_;
+    host_.Reset();
+    EXPECT_EQ(ListViewInsertColumn(gone, 0, WString(L"x"), kColumnLeft, 10), 0);
+    EXPECT_EQ(ListViewAddItem(gone, WString(L"1")), -1);
+    EXPECT_TRUE(ListViewGetItemText(gone, 0, 1).Empty());
+    EXPECT_EQ(ListViewSelectItem(gone, 0), 0);
+}
+
+// Download workers select, scroll, write and uncheck rows from their own threads while the window thread pumps.
+TEST_F(ListViewHelpers, WorkFromAnotherThreadAndScrollTheSelectedRowIntoView) {
+    for (int n = 0; n < 40; ++n) ListViewAddItem(list_, WString(int32_t{n + 1}));
+    for (int n = 0; n < 40; ++n) ListViewSetCheckState(list_, n, true);
+    std::atomic<int> checkedSeen{0};
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        for (int n = 0; n < 40; ++n) {
+            checkedSeen += ListViewGetCheckState(list_, n);
+            ListViewSelectItem(list_, n);
+            ListViewEnsureSelectionVisible(list_);
+            ListViewSetItemText(list_, n, 2, WString(L"done " + std::to_wstring(n)));
+            ListViewSetCheckState(list_, n, false);
+        }
+        done = true;
+    });
+    EXPECT_TRUE(PumpUntil([&] { return done.load(); }, std::chrono::seconds(20)));
+    worker.join();
+    EXPECT_EQ(checkedSeen.load(), 40);
+    EXPECT_EQ(ListViewGetSelectionMark(list_), 39);
+    EXPECT_EQ(SendMessageW(list_, LVM_GETITEMSTATE, 39, LVIS_SELECTED | LVIS_FOCUSED), LVIS_SELECTED | LVIS_FOCUSED);
+    const auto top = SendMessageW(list_, LVM_GETTOPINDEX, 0, 0);
+    EXPECT_LE(top, 39);
+    EXPECT_GE(top + SendMessageW(list_, LVM_GETCOUNTPERPAGE, 0, 0), 39) << "the selected row is in view";
+    for (int n = 0; n < 40; ++n) {
+        EXPECT_EQ(ListViewGetItemText(list_, n, 2).Str(), L"done " + std::to_wstring(n));
+        EXPECT_FALSE(ListViewGetCheckState(list_, n));
+    }
+}
+
+TEST(Clipboard, TextRoundTripsByteForByteAsZeroEnded8BitTextAndEmptyTextIsNotWritten) {
+    const RtString links = "http://a.example/1.jpg\r\nhttp://b.example/2.png\r\n" + kCaption936 + "\r\n";
+    ASSERT_TRUE(SetClipboardText(links));
+    EXPECT_EQ(GetClipboardText(), links);
+    ASSERT_TRUE(OpenClipboard(nullptr));  // as another program reads it
+    const HANDLE data = GetClipboardData(CF_TEXT);
+    ASSERT_GE(GlobalSize(data), links.size() + 1);
+    EXPECT_EQ(std::string(static_cast<const char*>(GlobalLock(data)), links.size() + 1), links + '\0');
+    GlobalUnlock(data);
+    CloseClipboard();
+    EXPECT_FALSE(SetClipboardText(""));
+    EXPECT_EQ(GetClipboardText(), links);
+}
+
+TEST(Clipboard, WithoutTextItReadsEmptyAndUnicodeTextIsReadAs8BitText) {
+    const wchar_t address[] = L"http://www.example.com/i/123.html";
+    const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof(address));
+    std::memcpy(GlobalLock(block), address, sizeof(address));
+    GlobalUnlock(block);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
+    EXPECT_EQ(GetClipboardText(), "");
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, block);  // as a browser copies an address
+    CloseClipboard();
+    EXPECT_EQ(GetClipboardText(), "http://www.example.com/i/123.html");
+}
+
+TEST(TextModel, TextCrossesToWindowsAndBackThroughCodePage936) {
+    EXPECT_EQ(WString(kCaption936).Str(), kCaptionWide);
+    EXPECT_EQ(WString(std::wstring_view(kCaptionWide)).ToRtString(), kCaption936);
+    EXPECT_EQ(WString(L"\u00E9\u0663").ToRtString().back(), '?') << "unmappable characters become the default";
+    const Bstr bstr(kCaption936);
+    EXPECT_EQ(std::wstring(bstr.Get(), SysStringLen(bstr.Get())), kCaptionWide);
+    const Bstr empty(RtString{});
+    EXPECT_TRUE(empty.Get() != nullptr && SysStringLen(empty.Get()) == 0) << "an empty, non-null BSTR";
+    const UniqueWindow edit(
+        CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_TRUE(GetControlText(edit.Get()).Empty());
+    EXPECT_TRUE(SetControlText(edit.Get(), WString(kCaption936)));
+    EXPECT_EQ(GetControlText(edit.Get()).ToRtString(), kCaption936);
+}
+
+TEST(Folders, CreatedLevelByLevelBelowTheDriveAndToldApartFromFilesAndMissingPaths) {
+    const ScratchFolder scratch;  // C:\...\ : CreatePath must step over the drive, which is no directory entry
+    const RtString root = TextFromWide(scratch.Path());
+    ASSERT_TRUE(scratch.Write(L"plain", "x"));
+    EXPECT_TRUE(FolderExists(root));
+    EXPECT_TRUE(FolderExists(root.substr(0, root.size() - 1))) << "without the trailing separator";
+    EXPECT_FALSE(FolderExists(root + "plain")) << "a file is no folder";
+    EXPECT_FALSE(FolderExists(root + "missing") || FolderExists(""));
+
+    CreatePath(root + "two\\three\\");
+    CreatePath(root + kCaption936);
+    CreatePath(root + "plain\\x");
+    CreatePath("\\\\nosuchserver\\share");
+    EXPECT_TRUE(FolderExists(root + "two\\three"));
+    EXPECT_TRUE(FolderExists(root + kCaption936));
+    EXPECT_FALSE(FolderExists(root + "plain\\x")) << "a file on the way stops it";
+    EXPECT_FALSE(FolderExists("nosuchserver")) << "a network path is left alone";
+}
