@@ -1,40 +1,32 @@
-// The form framework on real windows: classes, fonts, controls by type name, colours, events, clean-up, modal loop.
+// The form framework on real windows: classes, fonts, colours, events and clean-up, the modal loop, windowless labels
+// read back as pixels, and the layout on resize.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <tuple>
 #include <vector>
 
+#include "framework/AppGdiplus.h"
 #include "framework/ControlObject.h"
 #include "framework/ControlProperties.h"
-#include "framework/Controls.h"
 #include "framework/Dpi.h"
 #include "framework/Labels.h"
+#include "framework/LabelsStyle.h"
+#include "framework/Layout.h"
 #include "framework/ModalLoop.h"
-#include "services/WString.h"
 #include "support/Pump.h"
 #include "support/TestForm.h"
 
-#include <commctrl.h>
-
 namespace {
 
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64]{};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-HFONT FontIn(HWND window) {
-    return reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
-}
-
-using FontShown = std::tuple<std::wstring, LONG, LONG, BYTE, BYTE, BYTE, BYTE>;
 // Face, height, weight, italic, underline, strike-out and quality.
+using FontShown = std::tuple<std::wstring, LONG, LONG, BYTE, BYTE, BYTE, BYTE>;
+FontShown Described(const LOGFONTW& f) {
+    return {f.lfFaceName, f.lfHeight, f.lfWeight, f.lfItalic, f.lfUnderline, f.lfStrikeOut, f.lfQuality};
+}
 FontShown Described(HFONT font) {
     LOGFONTW f{};
     GetObjectW(font, sizeof(f), &f);
-    return {f.lfFaceName, f.lfHeight, f.lfWeight, f.lfItalic, f.lfUnderline, f.lfStrikeOut, f.lfQuality};
+    return Described(f);
 }
 
 // A form of the named class; null when it could not be made (its FormWindow is deleted then).
@@ -65,7 +57,6 @@ TEST(DpiFonts, DescriptorsGiveFontsAtTheScreenDpiEachMadeOnce) {
     ASSERT_EQ(ScreenDpiY(), 96);
     const std::pair<const char*, FontShown> cases[] = {
         {"Microsoft YaHei,9,0", {L"Microsoft YaHei", -12, 400, 0, 0, 0, DEFAULT_QUALITY}},
-        {",0", {L"SimSun", -12, 400, 0, 0, 0, DEFAULT_QUALITY}},
         {"Arial,20,1,1", {L"Arial", -27, 700, 1, 0, 0, ANTIALIASED_QUALITY}},  // antialiased from 16 points
         {"Arial,9", {L"Arial", -12, 400, 0, 0, 0, DEFAULT_QUALITY}},
         {"Tahoma,10,0,0,1,1", {L"Tahoma", -13, 400, 0, 1, 1, DEFAULT_QUALITY}},
@@ -96,54 +87,12 @@ TEST(DpiFonts, NinePointsAreEighteenPixelsDpi144) {
     EXPECT_EQ(Described(form.Frame()->font.Get()), FontShown(L"Segoe UI", -18, 400, 0, 0, 0, DEFAULT_QUALITY));
 }
 
-TEST(Controls, TypeNamesInAnyCaseMakeTheirControlsWithTheFormsFontAndTheirSetUp) {
-    const TestForm form(400, 300);
-    const auto add = [&](const wchar_t* type) { return AddControl(*form.Frame(), type, nullptr, 9, L"", 0, 0, 9, 9); };
-    for (const wchar_t* type : {L"listview", L"ListView", L"SYSLISTVIEW32"}) {
-        EXPECT_EQ(ClassOf(add(type)), L"SysListView32") << type;
-    }
-    EXPECT_EQ(ClassOf(add(L"Static")), L"Static") << "a name outside the table is a class name";
-    EXPECT_EQ(add(L""), nullptr);
-    EXPECT_EQ(add(L"NoSuchClass"), nullptr);
-    // A DPI-aware process on Windows Vista or later: Segoe UI 9, 12 pixels at 96 DPI.
-    EXPECT_EQ(Described(form.Frame()->font.Get()), FontShown(L"Segoe UI", -12, 400, 0, 0, 0, DEFAULT_QUALITY));
-    EXPECT_EQ(FontIn(add(L"TEXTBOX")), form.Frame()->font.Get());
-    EXPECT_NE(FontIn(add(L"LINE")), form.Frame()->font.Get());
-    const HWND trackbar = add(L"TRACKBAR");
-    EXPECT_EQ(SendMessageW(trackbar, TBM_GETRANGEMAX, 0, 0), 100);
-    EXPECT_EQ(SendMessageW(trackbar, TBM_GETPAGESIZE, 0, 0), 10);
-    EXPECT_NE(SendMessageW(add(L"SLIDER"), TBM_GETPAGESIZE, 0, 0), 10) << "a slider keeps the platform's range";
-}
-
-TEST(ControlProperties, AFontChangeKeepsMarginsAndItemHeightsAndWindowsWithoutRecordsAreLeftAlone) {
-    const TestForm form(400, 300);
-    const HWND edit = form.Add(L"TEXTBOX", 102, 10, 10, 200, 24);
-    const HWND list = form.Add(L"LISTBOX", 103, 10, 50, 200, 100, 0x50000141);
-    SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(7, 9));
-    SendMessageW(list, LB_SETITEMHEIGHT, 0, 23);
-    SetControlFont(edit, "Arial,14");
-    SetControlFont(list, "Arial,20");
-    EXPECT_EQ(FontIn(edit), FontFromDescriptor("Arial,14"));
-    EXPECT_EQ(SendMessageW(edit, EM_GETMARGINS, 0, 0), MAKELRESULT(7, 9));
-    EXPECT_EQ(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0), 23);
-    EnableControl(edit, false);
-    ShowControl(list, false);
-    EXPECT_FALSE(IsWindowEnabled(edit));
-    EXPECT_FALSE(IsWindowVisible(list));
-    const HWND bare = AddControl(*form.Frame(), L"TEXTBOX", nullptr, 120, L"", 0, 0, 50, 20);
-    SetControlFont(bare, "Arial,14");
-    EnableControl(bare, false);
-    EXPECT_EQ(FontIn(bare), form.Frame()->font.Get());
-    EXPECT_TRUE(IsWindowEnabled(bare));
-}
-
-TEST(FormColours, AControlTakesItsOwnColourElseTheFormsElseTheButtonFace) {
+TEST(ControlProperties, ColoursComeFromTheControlElseTheFormElseTheButtonFaceAndAFontKeepsTheMargins) {
     const TestForm form(300, 100);
     const HWND edit = form.Add(L"TEXTBOX", 102, 10, 10, 200, 40, 0x50000080);
     SetControlTextColor(edit, SystemColorValue(COLOR_WINDOWTEXT));
     SetControlBackColor(edit, 0x00FF00);
     EXPECT_EQ(CaptureClient(edit).At(150, 20), 0x00FF00u) << "painted in its own colour";
-
     // The form's answer to the control's colour request on a DC whose text colour is (1, 2, 3).
     const auto answer = [&](UINT message) {
         const HDC dc = CreateCompatibleDC(nullptr);
@@ -164,27 +113,38 @@ TEST(FormColours, AControlTakesItsOwnColourElseTheFormsElseTheButtonFace) {
     form.Record()->backColor = kDefaultColor;
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     EXPECT_EQ(answer(WM_CTLCOLORBTN), std::tuple(RGB(1, 2, 3), face, face));
+
+    SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(7, 9));
+    SetControlFont(edit, "Arial,14");
+    EXPECT_EQ(Described(FontOf(edit)), Described(FontFromDescriptor("Arial,14")));
+    EXPECT_EQ(SendMessageW(edit, EM_GETMARGINS, 0, 0), MAKELRESULT(7, 9));
+    EnableControl(edit, false);
+    ShowControl(edit, false);
+    EXPECT_FALSE(IsWindowEnabled(edit) || IsWindowVisible(edit));
 }
 
 namespace {
 
 struct Seen {
-    std::vector<int> commands, columnClicks;
+    std::vector<int> clicks;
     LPARAM shownValue = 0;
     int doubleClicks = 0;
-    bool recordAtDestroy = false;
+    bool ownerDisabled = false, recordAtDestroy = false;
 } gSeen;
+HWND gOwner = nullptr;
 
+// Shown inside the modal loop: notes what it sees and closes the form.
 LRESULT CALLBACK EventForm(HWND form, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     static const FormEvents events{
         [](HWND, WPARAM w, LPARAM) noexcept {
-            if (HIWORD(w) == BN_CLICKED) gSeen.commands.push_back(LOWORD(w));
+            if (HIWORD(w) == BN_CLICKED) gSeen.clicks.push_back(LOWORD(w));
         },
-        [](HWND, const NMHDR& h) noexcept {
-            if (h.code == LVN_COLUMNCLICK)
-                gSeen.columnClicks.push_back(reinterpret_cast<const NMLISTVIEW&>(h).iSubItem);
+        nullptr,
+        [](HWND form, LPARAM value) noexcept {
+            gSeen.shownValue = value;
+            gSeen.ownerDisabled = !IsWindowEnabled(gOwner);
+            PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
         },
-        [](HWND, LPARAM value) noexcept { gSeen.shownValue = value; },
         [](HWND form) noexcept { gSeen.recordAtDestroy = FindControlObject(form) != nullptr; }};
     return FormProcedure(form, message, wParam, lParam, events);
 }
@@ -198,76 +158,167 @@ LRESULT CALLBACK EventControl(HWND control, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-TEST(FormLifecycle, EventsReachTheFormAndItsDestructionFreesEveryRecord) {
-    gSeen = {};
+TEST(FormLifecycle, EventsArriveTheModalLoopEndsWithTheFormAndItsDestructionFreesEveryRecord) {
+    const TestForm owner(300, 200);
+    gOwner = owner.Window();
     const size_t table = HandleTableCount();
     const int32_t records = LiveControlObjectCount(), frames = LiveFormWindowCount();
     HWND window = nullptr, edit = nullptr, button = nullptr, list = nullptr;
     {
-        const TestForm form(400, 300, 0, EventForm);
+        const TestForm form(400, 300, EventForm);
         window = form.Window();
-        edit = form.Add(L"TEXTBOX", 102, 10, 10, 200, 24, -1, EventControl);
-        button = form.Add(L"BUTTON", 103, 220, 10, 80, 24);
-        list = form.Add(L"LISTVIEW", 105, 10, 50, 300, 200);
+        edit = form.Add(L"TextBox", 102, 10, 10, 200, 24, -1, EventControl);  // type names in any case
+        button = form.Add(L"button", 103, 220, 10, 80, 24);
+        list = form.Add(L"ListView", 105, 10, 50, 300, 200);
+        EXPECT_EQ(ClassOf(list), L"SysListView32");
+        // A DPI-aware process on Windows Vista or later: Segoe UI 9, 12 pixels at 96 DPI.
+        EXPECT_EQ(Described(FontOf(edit)), FontShown(L"Segoe UI", -12, 400, 0, 0, 0, DEFAULT_QUALITY));
         AddWindowlessLabel(window, "Label1", 104, L"a", 0, 0, 10, 10);
         AddWindowlessLabel(window, "Label3", 107, L"b", 0, 20, 10, 10);
-        EXPECT_EQ(HandleTableCount(), table + 4);
-        EXPECT_EQ(LiveControlObjectCount(), records + 6);
-        PostFormShown(window, 42);
-        EXPECT_TRUE(PumpUntil([] { return gSeen.shownValue == 42; }));
-
+        EXPECT_EQ(std::pair(HandleTableCount(), LiveControlObjectCount()), std::pair(table + 4, records + 6));
         SendMessageW(button, BM_CLICK, 0, 0);
-        NMLISTVIEW click{};
-        click.hdr = {list, 105, static_cast<UINT>(LVN_COLUMNCLICK)};
-        click.iSubItem = 1;
-        SendMessageW(window, WM_NOTIFY, 105, reinterpret_cast<LPARAM>(&click));
         SendMessageW(edit, WM_LBUTTONDBLCLK, 0, 0);
-        SetControlText(edit, L"abc");
-        EXPECT_EQ(gSeen.commands, std::vector<int>{103});
-        EXPECT_EQ(gSeen.columnClicks, std::vector<int>{1});
-        EXPECT_EQ(gSeen.doubleClicks, 1);
-        EXPECT_EQ(GetControlText(edit).Str(), L"abc") << "the edit control's own procedure still runs";
-
+        EXPECT_EQ(gSeen.clicks, std::vector<int>{103});
+        EXPECT_EQ(gSeen.doubleClicks, 1) << "the control's own event, with its record";
         DestroyWindow(edit);
         EXPECT_EQ(LiveControlObjectCount(), records + 5) << "a control destroyed alone frees its record";
-        SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-        EXPECT_FALSE(IsWindow(window)) << "the close box closes the form";
+
+        PostFormShown(window, 42);
+        // A loop that missed the form's end would end on this quit message, the form still there.
+        const UINT_PTR guard = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(7); });
+        EXPECT_EQ(ShowModal(form.Frame(), kModal, window, owner.Window(), SW_SHOWNORMAL, 0), 0);
+        KillTimer(nullptr, guard);
     }
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(gSeen.shownValue, 42);
+    EXPECT_TRUE(gSeen.ownerDisabled && IsWindowEnabled(owner.Window())) << "the owner is disabled meanwhile";
     EXPECT_TRUE(gSeen.recordAtDestroy) << "the form's destroy event runs before its records go";
-    EXPECT_EQ(HandleTableCount(), table);
-    EXPECT_EQ(LiveControlObjectCount(), records);
-    EXPECT_EQ(LiveFormWindowCount(), frames);
+    EXPECT_EQ(std::tuple(HandleTableCount(), LiveControlObjectCount(), LiveFormWindowCount()),
+              std::tuple(table, records, frames));
     for (HWND h : {window, edit, button, list}) EXPECT_EQ(HandleTableFind(h), nullptr);
+    PostQuitMessage(0);
+    EXPECT_EQ(ShowModal(owner.Frame(), kModal, owner.Window(), nullptr, SW_SHOWNORMAL, 0), 0) << "a quit ends the loop";
+    EXPECT_TRUE(IsWindow(owner.Window()));
 }
 
 namespace {
 
-HWND gOwner = nullptr;
-bool gOwnerDisabled = false;
+constexpr COLORREF kFormBack = RGB(200, 230, 255);
+constexpr uint32_t kFormPixel = PixelFromColorRef(kFormBack);
+constexpr uint32_t kShown = kLabelEnabled | kLabelVisible;
 
-LRESULT CALLBACK ClosingWhenShown(HWND form, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    static const FormEvents events{nullptr, nullptr, [](HWND form, LPARAM) noexcept {
-                                       gOwnerDisabled = !IsWindowEnabled(gOwner);
-                                       PostMessageW(form, WM_CLOSE, 0, 0);
-                                   }};
-    return FormProcedure(form, message, wParam, lParam, events);
+// A label in DejaVu Sans 16 over a form of the light blue above.
+void AddLabel(const TestForm& form, int32_t id, const wchar_t* caption, const RECT& r, uint32_t flags = kShown) {
+    form.Record()->backColor = kFormBack;
+    AddWindowlessLabel(form.Window(), "Label", id, caption, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    SetLabelFlags(id, form.Window(), flags);
+    SetLabelFont(id, form.Window(), "DejaVu Sans,16");
 }
 
 }  // namespace
 
-TEST(ModalLoop, RunsUntilTheFormIsGoneWithItsOwnerDisabledOrUntilAQuitMessage) {
-    const TestForm owner(300, 200), modal(200, 100, 0, ClosingWhenShown);
-    gOwner = owner.Window();
-    PostFormShown(modal.Window(), 0);
-    // A loop that missed the form's end would be ended by this quit message, with the form still there.
-    const UINT_PTR guard = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(7); });
-    EXPECT_EQ(ShowModal(modal.Frame(), kModal, modal.Window(), owner.Window(), SW_SHOWNORMAL, 0), 0);
-    KillTimer(nullptr, guard);
-    EXPECT_FALSE(IsWindow(modal.Window()));
-    EXPECT_TRUE(gOwnerDisabled);
-    EXPECT_TRUE(IsWindowEnabled(owner.Window()));
+TEST(PaintedLabels, ColoursBordersAlignmentAndPrefixAsSetAndHiddenOrClearLabelsShowNothing) {
+    const GdiplusSession gdiplus;
+    const TestForm form(400, 200);
+    const HWND window = form.Window();
+    const RECT filled{10, 10, 90, 60}, text{100, 10, 250, 60}, framed{260, 10, 340, 60}, hidden{10, 100, 90, 150},
+        corner{100, 100, 200, 190}, literal{210, 100, 300, 150}, prefixed{310, 100, 400, 150};
+    AddLabel(form, 1, L"", filled);
+    SetLabelBackColorRgb(1, window, RGB(255, 0, 0));
+    SetLabelTextColorRgb(1, window, RGB(0, 0, 255));
+    AddLabel(form, 2, L"Hello", text);  // default colours: black text over the form, whatever was drawn before
+    AddLabel(form, 3, L"", framed);
+    SetLabelBackColor(3, window, RGB(0, 255, 0));  // a plain code without alpha is transparent
+    SetLabelTextColorRgb(3, window, RGB(255, 0, 0));
+    SetLabelBorderStyle(3, window, 1);
+    AddLabel(form, 4, L"Hidden", hidden, kLabelEnabled);
+    SetLabelBackColorRgb(4, window, RGB(0, 128, 0));
+    AddLabel(form, 5, L"Wy", corner);
+    SetLabelAlignment(5, window, 9);  // above 8: bottom right
+    AddLabel(form, 6, L"a&b", literal);
+    AddLabel(form, 7, L"a&b", prefixed, kShown | kLabelPrefix);
 
-    PostQuitMessage(0);
-    EXPECT_EQ(ShowModal(owner.Frame(), kModal, owner.Window(), nullptr, SW_SHOWNORMAL, 0), 0);
-    EXPECT_TRUE(IsWindow(owner.Window()));
+    const ClientPixels p = CaptureClient(window);
+    EXPECT_EQ(p.At(50, 35), 0xFF0000u) << "opaque red fill";
+    const RECT hello = p.InkBounds(text, kFormPixel);
+    EXPECT_TRUE(hello.left <= text.left + 4 && hello.top <= text.top + 8) << "from the top left";
+    EXPECT_TRUE(hello.right < text.left + 100 && hello.bottom < text.bottom - 10) << "no fill behind the text";
+    EXPECT_GT((text.right - text.left) * (text.bottom - text.top) - p.CountDiffering(text, 0), 20) << "black text";
+    EXPECT_EQ(p.CountDiffering({framed.left + 2, framed.top + 2, framed.right - 2, framed.bottom - 2}, kFormPixel), 0);
+    const uint32_t edge = std::max(p.At(300, framed.top - 1), p.At(300, framed.top));  // the pen straddles two rows
+    EXPECT_GT((edge >> 16) & 0xFF, ((edge >> 8) & 0xFF) + 50)
+        << "a thin border in the text colour: " << std::hex << edge;
+    EXPECT_EQ(p.CountDiffering(hidden, kFormPixel) + p.CountDiffering({0, 70, 400, 90}, kFormPixel), 0)
+        << "nothing of a hidden label, nothing outside the labels";
+    const RECT wy = p.InkBounds(corner, kFormPixel);
+    EXPECT_TRUE(wy.right >= corner.right - 4 && wy.bottom >= corner.bottom - 8) << "the y nearly touches the corner";
+    // With the prefix bit the & is no glyph but marks the b with an underline below the baseline.
+    const RECT plain = p.InkBounds(literal, kFormPixel), marked = p.InkBounds(prefixed, kFormPixel);
+    EXPECT_LT(marked.right - marked.left, plain.right - plain.left - 10);
+    EXPECT_GT(marked.bottom, plain.bottom);
+}
+
+TEST(PaintedLabelsDpi144, ALabelCoversItsScaledPixelRectangle) {
+    const GdiplusSession gdiplus;
+    const TestForm form(240, 140);
+    // Full blocks in a font far taller than the label: the text is clipped to exactly the label's pixels.
+    AddLabel(form, 1, L"████████████████", {15, 24, 88, 49}, WithLabelAlignment(kShown, 3));
+    SetLabelTextColorRgb(1, form.Window(), RGB(0, 0, 0));
+    SetLabelFont(1, form.Window(), "DejaVu Sans Mono,40");
+    const RECT ink = CaptureClient(form.Window()).InkBounds({0, 0, 240, 140}, kFormPixel);
+    EXPECT_EQ((std::array{ink.left, ink.top, ink.right, ink.bottom}), (std::array<LONG, 4>{22, 36, 132, 74}));
+}
+
+namespace {
+
+// A button whose record is anchored: mode, then distances to the right and bottom edges and offsets from the centre.
+ControlObject* AnchoredButton(const TestForm& form, int32_t id, const DesignRect& d, const AnchorSpec& anchor) {
+    ControlObject* r = HandleTableFind(form.Add(L"BUTTON", id, d.left, d.top, d.width, d.height));
+    std::tie(r->anchor, r->rightMargin, r->bottomMargin, r->horizontalOffset, r->verticalOffset) =
+        std::tie(anchor.mode, anchor.right, anchor.bottom, anchor.offsetX, anchor.offsetY);
+    return r;
+}
+
+std::array<LONG, 4> PlaceOf(const TestForm& form, int32_t id) {
+    return ChildBox(GetDlgItem(form.Window(), id));
+}
+
+void Resize(const TestForm& form, int32_t width, int32_t height) {
+    SetWindowPos(form.Window(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpPending();
+}
+
+}  // namespace
+
+TEST(Layout, AnchoredControlsFollowTheClientAreaFromTheFirstShowButNotWhenMinimised) {
+    const TestForm form(400, 300);
+    AnchoredButton(form, 201, {300, 250, 80, 30}, {9, 20, 20});
+    AnchoredButton(form, 202, {10, 10, 50, 20}, {kAnchorNone});
+    AnchoredButton(form, 203, {100, 100, 80, 30}, {13, 0, 0, -40, -50});  // off centre as designed elsewhere
+    ControlObject* label = AddWindowlessLabel(form.Window(), "Label1", 104, L"", 10, 100, 100, 20);
+    std::tie(label->anchor, label->rightMargin) = std::tuple(1, 290);
+
+    PostFormShown(form.Window(), 0);
+    EXPECT_TRUE(PumpUntil([&] { return PlaceOf(form, 203)[0] == 160; })) << "the first show lays the form out";
+    Resize(form, 500, 350);
+    EXPECT_EQ(PlaceOf(form, 201), (std::array<LONG, 4>{400, 300, 80, 30}));
+    EXPECT_EQ(PlaceOf(form, 202), (std::array<LONG, 4>{10, 10, 50, 20}));
+    EXPECT_EQ(PlaceOf(form, 203), (std::array<LONG, 4>{210, 125, 80, 30}));
+    EXPECT_EQ(label->width, 200) << "a windowless label has its rectangle stored for the next paint";
+    ShowWindow(form.Window(), SW_MINIMIZE);
+    PumpPending();
+    ASSERT_TRUE(IsIconic(form.Window()));
+    EXPECT_EQ(std::pair(PlaceOf(form, 201)[0], label->width), std::pair(LONG{400}, 200)) << "kept while minimised";
+    ShowWindow(form.Window(), SW_RESTORE);
+    Resize(form, 250, 350);
+    EXPECT_EQ(std::pair(PlaceOf(form, 201)[0], label->width), std::pair(LONG{150}, 0)) << "a width never negative";
+}
+
+TEST(LayoutDpi144, ClientPixelsAreMeasuredInDesignUnits) {
+    const TestForm form(600, 300);
+    ControlObject* wide = AnchoredButton(form, 201, {100, 20, 200, 20}, {1, 300});
+    // 1200 pixels are 800 design units: the control stretches to 800 - 100 - 300 = 400 units, 600 pixels.
+    Resize(form, 1200, 300);
+    EXPECT_EQ(wide->width, 400);
+    EXPECT_EQ(PlaceOf(form, 201), (std::array<LONG, 4>{150, 30, 600, 20}));
 }

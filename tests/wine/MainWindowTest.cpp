@@ -58,18 +58,12 @@ void MainWindow::ExpectStartState(const Expected& e) const {
     constexpr DWORD kEditOwned = WS_BORDER | ES_WANTRETURN;  // a single-line edit control drops these itself
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << "control " << row.control.id);
-        wchar_t className[64]{};
-        GetClassNameW(row.control.window, className, 64);
-        EXPECT_EQ(_wcsicmp(className, row.className), 0);
+        EXPECT_EQ(_wcsicmp(ClassOf(row.control.window).c_str(), row.className), 0);
         EXPECT_EQ(GetWindowLongW(row.control.window, GWL_STYLE) & ~kEditOwned, row.style & ~kEditOwned);
-        RECT r{};
-        GetWindowRect(row.control.window, &r);
-        MapWindowPoints(nullptr, form_, reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}), row.box);
-        LOGFONTW font{};
-        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(row.control.window, WM_GETFONT, 0, 0)), sizeof(font), &font);
-        EXPECT_EQ(font.lfHeight, e.fontHeight);
-        EXPECT_STREQ(font.lfFaceName, L"Microsoft YaHei");
+        EXPECT_EQ(ChildBox(row.control.window), row.box);
+        const LOGFONTW font = FontOf(row.control.window);
+        EXPECT_EQ(std::pair(std::wstring(font.lfFaceName), font.lfHeight),
+                  std::pair(std::wstring(L"Microsoft YaHei"), e.fontHeight));
         if (&row.text != &none) {
             EXPECT_EQ(Gbk(GetControlText(row.control.window)), row.text);
         }
@@ -114,34 +108,18 @@ void MainWindow::ExpectStartState(const Expected& e) const {
 
 }  // namespace
 
+// clang-format off
 TEST_F(MainWindow, StartStateAt96Dpi) {
-    ExpectStartState({777,
-                      496,
-                      {74, 20, 574, 29},
-                      {661, 18, 89, 32},
-                      {14, 111, 741, 348},
-                      {661, 64, 89, 32},
-                      {74, 65, 574, 29},
-                      {50, 588, 80},
-                      -12,
-                      {15, 24},
-                      {15, 71}});
+    ExpectStartState({777, 496, {74, 20, 574, 29}, {661, 18, 89, 32}, {14, 111, 741, 348}, {661, 64, 89, 32},
+                      {74, 65, 574, 29}, {50, 588, 80}, -12, {15, 24}, {15, 71}});
 }
 
 TEST_F(MainWindow, StartStateDpi144) {
     // Design units times 1.5, halves to the even neighbour: 1165.5 -> 1166, 43.5 -> 44, 166.5 -> 166, 22.5 -> 22.
-    ExpectStartState({1166,
-                      744,
-                      {111, 30, 861, 44},
-                      {992, 27, 134, 48},
-                      {21, 166, 1112, 522},
-                      {992, 96, 134, 48},
-                      {111, 98, 861, 44},
-                      {75, 882, 120},
-                      -18,
-                      {22, 36},
-                      {22, 106}});
+    ExpectStartState({1166, 744, {111, 30, 861, 44}, {992, 27, 134, 48}, {21, 166, 1112, 522}, {992, 96, 134, 48},
+                      {111, 98, 861, 44}, {75, 882, 120}, -18, {22, 36}, {22, 106}});
 }
+// clang-format on
 
 TEST_F(MainWindow, FocusComesBackAndTheCloseBoxEndsTheOneWindow) {
     SetFocus(Form().Text3.window);
@@ -164,22 +142,18 @@ TEST(ProgramRun, ClosingTheWindowEndsTheProgramWithExitCodeZero) {
     ASSERT_TRUE(CreateProcessW(program.c_str(), program.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                &process));
     CloseHandle(process.hThread);
-    std::pair<DWORD, HWND> search{process.dwProcessId, nullptr};  // the process and its visible window
+    HWND window = nullptr;  // the program's main window, visible once the start sequence has shown it
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!search.second && std::chrono::steady_clock::now() < deadline &&
+    while (!IsWindowVisible(window) && std::chrono::steady_clock::now() < deadline &&
            WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {
-        EnumWindows(
-            [](HWND window, LPARAM context) -> BOOL {
-                auto& [id, found] = *reinterpret_cast<std::pair<DWORD, HWND>*>(context);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner == id && IsWindowVisible(window)) found = window;
-                return found == nullptr;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"Quellan", nullptr)) != nullptr;) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == process.dwProcessId) window = w;  // other tests may show the window at the same time
+        }
     }
-    ASSERT_NE(search.second, nullptr) << "the program showed no window";
-    PostMessageW(search.second, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(IsWindowVisible(window)) << "the program showed no window";
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0) << "the program did not end";
     DWORD exitCode = 1234;
     GetExitCodeProcess(process.hProcess, &exitCode);

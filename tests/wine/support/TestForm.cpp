@@ -29,15 +29,12 @@ void EachDiffering(const ClientPixels& p, const RECT& area, uint32_t rgb, Visit&
 
 }  // namespace
 
-TestForm::TestForm(int32_t clientWidth, int32_t clientHeight, DWORD extraStyle, WNDPROC procedure) {
-    const DWORD style = WS_POPUP | WS_CLIPCHILDREN | extraStyle;
-    RECT outer{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&outer, style, FALSE, WS_EX_TOOLWINDOW);
+TestForm::TestForm(int32_t width, int32_t height, WNDPROC procedure) {
     // A class keeps the procedure it was registered with: one class per procedure.
     auto* form = new FormWindow(L"FwTestForm" + std::to_wstring(reinterpret_cast<uintptr_t>(procedure)));
     form->ratioX = form->ratioY = 1.0f;
-    window_ = CreateFormWindow(*form, nullptr, L"Test form", procedure, 0, 0, outer.right - outer.left,
-                               outer.bottom - outer.top, style, WS_EX_TOOLWINDOW);
+    window_ = CreateFormWindow(*form, nullptr, L"Test form", procedure, 0, 0, width, height, WS_POPUP | WS_CLIPCHILDREN,
+                               WS_EX_TOOLWINDOW);
     if (window_ == nullptr) {
         delete form;
         return;

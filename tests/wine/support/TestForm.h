@@ -1,5 +1,7 @@
 #pragma once
+#include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -8,11 +10,12 @@
 #include "framework/Win32.h"
 
 // A form built the way the tool builds its own (FormWindow, record, form procedure), shown without activation at the
-// top left of the screen with a client area of exactly the given pixels: its ratios are 1, design units are pixels.
+// top left of the screen. It has no frame, so its client area is the given pixels; its ratios are 1, so design units
+// are pixels.
 // The window owns the FormWindow and every record; the destructor destroys the window, which frees them.
 class TestForm {
   public:
-    TestForm(int32_t clientWidth, int32_t clientHeight, DWORD extraStyle = 0, WNDPROC procedure = PlainFormProcedure);
+    TestForm(int32_t width, int32_t height, WNDPROC procedure = PlainFormProcedure);
     ~TestForm();
     TestForm(const TestForm&) = delete;
     TestForm& operator=(const TestForm&) = delete;
@@ -42,6 +45,24 @@ struct ClientPixels {
     RECT InkBounds(const RECT& area, uint32_t background) const;
 };
 ClientPixels CaptureClient(HWND window);
+
+// A window's class name; a control's font; its left, top, width and height in its parent's client area.
+inline std::wstring ClassOf(HWND window) {
+    wchar_t name[64]{};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+inline LOGFONTW FontOf(HWND control) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    return font;
+}
+inline std::array<LONG, 4> ChildBox(HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
 
 // 0x00BBGGRR (GDI) -> 0x00RRGGBB (captured pixels).
 constexpr uint32_t PixelFromColorRef(uint32_t colorRef) {
