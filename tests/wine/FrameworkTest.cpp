@@ -13,6 +13,7 @@
 #include "framework/LabelsStyle.h"
 #include "framework/Layout.h"
 #include "framework/ModalLoop.h"
+#include "services/WString.h"
 #include "support/Pump.h"
 #include "support/TestForm.h"
 
@@ -20,13 +21,8 @@ namespace {
 
 // Face, height, weight, italic, underline, strike-out and quality.
 using FontShown = std::tuple<std::wstring, LONG, LONG, BYTE, BYTE, BYTE, BYTE>;
-FontShown Described(const LOGFONTW& f) {
+FontShown Shown(const LOGFONTW& f) {
     return {f.lfFaceName, f.lfHeight, f.lfWeight, f.lfItalic, f.lfUnderline, f.lfStrikeOut, f.lfQuality};
-}
-FontShown Described(HFONT font) {
-    LOGFONTW f{};
-    GetObjectW(font, sizeof(f), &f);
-    return Described(f);
 }
 
 // A form of the named class; null when it could not be made (its FormWindow is deleted then).
@@ -62,7 +58,7 @@ TEST(DpiFonts, DescriptorsGiveFontsAtTheScreenDpiEachMadeOnce) {
         {"Tahoma,10,0,0,1,1", {L"Tahoma", -13, 400, 0, 1, 1, DEFAULT_QUALITY}},
         {"\xCB\xCE\xCC\xE5,9", {L"\x5B8B\x4F53", -12, 400, 0, 0, 0, DEFAULT_QUALITY}},  // a code page 936 face
     };
-    for (const auto& [descriptor, font] : cases) EXPECT_EQ(Described(FontFromDescriptor(descriptor)), font);
+    for (const auto& [descriptor, font] : cases) EXPECT_EQ(Shown(Describe(FontFromDescriptor(descriptor))), font);
     const size_t cached = FontCacheSize();
     const HFONT font = FontFromDescriptor("Courier New,11");
     EXPECT_EQ(FontFromDescriptor("Courier New,11"), font);
@@ -80,47 +76,28 @@ TEST(DpiFonts, AFontThatCouldNotBeMadeIsNotCached) {
     EXPECT_NE(FontFromDescriptor("Tahoma,13,1"), nullptr);
 }
 
-TEST(DpiFonts, NinePointsAreEighteenPixelsDpi144) {
-    ASSERT_EQ(ScreenDpiY(), 144);
-    EXPECT_EQ(std::get<1>(Described(FontFromDescriptor("Microsoft YaHei,9,0"))), -18);
-    const TestForm form(100, 50);
-    EXPECT_EQ(Described(form.Frame()->font.Get()), FontShown(L"Segoe UI", -18, 400, 0, 0, 0, DEFAULT_QUALITY));
-}
-
-TEST(ControlProperties, ColoursComeFromTheControlElseTheFormElseTheButtonFaceAndAFontKeepsTheMargins) {
+TEST(ControlProperties, AControlIsPaintedInItsOwnColoursElseTheFormsElseTheButtonFaceAndAFontKeepsItsMargins) {
     const TestForm form(300, 100);
     const HWND edit = form.Add(L"TEXTBOX", 102, 10, 10, 200, 40, 0x50000080);
-    SetControlTextColor(edit, SystemColorValue(COLOR_WINDOWTEXT));
+    SetControlText(edit, L"WWWWW");
+    SetControlTextColor(edit, 0x0000FF);
     SetControlBackColor(edit, 0x00FF00);
-    EXPECT_EQ(CaptureClient(edit).At(150, 20), 0x00FF00u) << "painted in its own colour";
-    // The form's answer to the control's colour request on a DC whose text colour is (1, 2, 3).
-    const auto answer = [&](UINT message) {
-        const HDC dc = CreateCompatibleDC(nullptr);
-        SetTextColor(dc, RGB(1, 2, 3));
-        LOGBRUSH brush{};
-        const LRESULT handle =
-            SendMessageW(form.Window(), message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit));
-        GetObjectW(reinterpret_cast<HBRUSH>(handle), sizeof(brush), &brush);
-        const auto colours = std::tuple(GetTextColor(dc), GetBkColor(dc), brush.lbColor);
-        DeleteDC(dc);
-        return colours;
-    };
-    EXPECT_EQ(answer(WM_CTLCOLOREDIT), std::tuple(GetSysColor(COLOR_WINDOWTEXT), RGB(0, 255, 0), RGB(0, 255, 0)));
-    ControlObject& record = *HandleTableFind(edit);
-    record.textColor = record.backColor = kDefaultColor;
-    form.Record()->backColor = 0x0000FF;
-    EXPECT_EQ(answer(WM_CTLCOLORSTATIC), std::tuple(RGB(1, 2, 3), RGB(255, 0, 0), RGB(255, 0, 0)));
+    ClientPixels p = CaptureClient(edit);
+    EXPECT_EQ(p.At(190, 30), 0x00FF00u) << "its own back colour";
+    const RECT all{0, 0, p.width, p.height};
+    EXPECT_GT(p.width * p.height - p.CountDiffering(all, 0xFF0000), 5) << "its own text colour";
+    EXPECT_EQ(p.width * p.height - p.CountDiffering(all, 0xFFFFFF), 0) << "no white, not even behind the text";
+    HandleTableFind(edit)->backColor = kDefaultColor;
+    form.Record()->backColor = 0xFF0000;
+    EnableControl(edit, false);  // a disabled edit control asks for the colours of static text
+    EXPECT_EQ(CaptureClient(edit).At(190, 30), 0x0000FFu) << "the form's colour";
     form.Record()->backColor = kDefaultColor;
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    EXPECT_EQ(answer(WM_CTLCOLORBTN), std::tuple(RGB(1, 2, 3), face, face));
+    EXPECT_EQ(CaptureClient(edit).At(190, 30), PixelFromColorRef(GetSysColor(COLOR_BTNFACE)));
 
     SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(7, 9));
     SetControlFont(edit, "Arial,14");
-    EXPECT_EQ(Described(FontOf(edit)), Described(FontFromDescriptor("Arial,14")));
+    EXPECT_EQ(Shown(FontOf(edit)), Shown(Describe(FontFromDescriptor("Arial,14"))));
     EXPECT_EQ(SendMessageW(edit, EM_GETMARGINS, 0, 0), MAKELRESULT(7, 9));
-    EnableControl(edit, false);
-    ShowControl(edit, false);
-    EXPECT_FALSE(IsWindowEnabled(edit) || IsWindowVisible(edit));
 }
 
 namespace {
@@ -128,7 +105,6 @@ namespace {
 struct Seen {
     std::vector<int> clicks;
     LPARAM shownValue = 0;
-    int doubleClicks = 0;
     bool ownerDisabled = false, recordAtDestroy = false;
 } gSeen;
 HWND gOwner = nullptr;
@@ -149,13 +125,6 @@ LRESULT CALLBACK EventForm(HWND form, UINT message, WPARAM wParam, LPARAM lParam
     return FormProcedure(form, message, wParam, lParam, events);
 }
 
-LRESULT CALLBACK EventControl(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    return ControlSubclassProcedure(control, message, wParam, lParam,
-                                    [](HWND, ControlObject* record, UINT m, WPARAM, LPARAM) noexcept {
-                                        gSeen.doubleClicks += m == WM_LBUTTONDBLCLK && record != nullptr;
-                                    });
-}
-
 }  // namespace
 
 TEST(FormLifecycle, EventsArriveTheModalLoopEndsWithTheFormAndItsDestructionFreesEveryRecord) {
@@ -167,19 +136,17 @@ TEST(FormLifecycle, EventsArriveTheModalLoopEndsWithTheFormAndItsDestructionFree
     {
         const TestForm form(400, 300, EventForm);
         window = form.Window();
-        edit = form.Add(L"TextBox", 102, 10, 10, 200, 24, -1, EventControl);  // type names in any case
+        edit = form.Add(L"TextBox", 102, 10, 10, 200, 24);  // type names in any case
         button = form.Add(L"button", 103, 220, 10, 80, 24);
         list = form.Add(L"ListView", 105, 10, 50, 300, 200);
         EXPECT_EQ(ClassOf(list), L"SysListView32");
         // A DPI-aware process on Windows Vista or later: Segoe UI 9, 12 pixels at 96 DPI.
-        EXPECT_EQ(Described(FontOf(edit)), FontShown(L"Segoe UI", -12, 400, 0, 0, 0, DEFAULT_QUALITY));
+        EXPECT_EQ(Shown(FontOf(edit)), FontShown(L"Segoe UI", -12, 400, 0, 0, 0, DEFAULT_QUALITY));
         AddWindowlessLabel(window, "Label1", 104, L"a", 0, 0, 10, 10);
         AddWindowlessLabel(window, "Label3", 107, L"b", 0, 20, 10, 10);
         EXPECT_EQ(std::pair(HandleTableCount(), LiveControlObjectCount()), std::pair(table + 4, records + 6));
         SendMessageW(button, BM_CLICK, 0, 0);
-        SendMessageW(edit, WM_LBUTTONDBLCLK, 0, 0);
         EXPECT_EQ(gSeen.clicks, std::vector<int>{103});
-        EXPECT_EQ(gSeen.doubleClicks, 1) << "the control's own event, with its record";
         DestroyWindow(edit);
         EXPECT_EQ(LiveControlObjectCount(), records + 5) << "a control destroyed alone frees its record";
 
@@ -207,12 +174,15 @@ constexpr COLORREF kFormBack = RGB(200, 230, 255);
 constexpr uint32_t kFormPixel = PixelFromColorRef(kFormBack);
 constexpr uint32_t kShown = kLabelEnabled | kLabelVisible;
 
-// A label in DejaVu Sans 16 over a form of the light blue above.
-void AddLabel(const TestForm& form, int32_t id, const wchar_t* caption, const RECT& r, uint32_t flags = kShown) {
+// A label over a form of the light blue above, with its colours as GDI colours or the default marker.
+void AddLabel(const TestForm& form, int32_t id, const wchar_t* caption, const RECT& r, uint32_t flags = kShown,
+              ColorValue back = kDefaultColor, ColorValue text = kDefaultColor, const char* font = "DejaVu Sans,16") {
     form.Record()->backColor = kFormBack;
     AddWindowlessLabel(form.Window(), "Label", id, caption, r.left, r.top, r.right - r.left, r.bottom - r.top);
     SetLabelFlags(id, form.Window(), flags);
-    SetLabelFont(id, form.Window(), "DejaVu Sans,16");
+    SetLabelFont(id, form.Window(), font);
+    if (back != kDefaultColor) SetLabelBackColorRgb(id, form.Window(), back);
+    if (text != kDefaultColor) SetLabelTextColorRgb(id, form.Window(), text);
 }
 
 }  // namespace
@@ -223,16 +193,12 @@ TEST(PaintedLabels, ColoursBordersAlignmentAndPrefixAsSetAndHiddenOrClearLabelsS
     const HWND window = form.Window();
     const RECT filled{10, 10, 90, 60}, text{100, 10, 250, 60}, framed{260, 10, 340, 60}, hidden{10, 100, 90, 150},
         corner{100, 100, 200, 190}, literal{210, 100, 300, 150}, prefixed{310, 100, 400, 150};
-    AddLabel(form, 1, L"", filled);
-    SetLabelBackColorRgb(1, window, RGB(255, 0, 0));
-    SetLabelTextColorRgb(1, window, RGB(0, 0, 255));
+    AddLabel(form, 1, L"", filled, kShown, RGB(255, 0, 0), RGB(0, 0, 255));
     AddLabel(form, 2, L"Hello", text);  // default colours: black text over the form, whatever was drawn before
-    AddLabel(form, 3, L"", framed);
+    AddLabel(form, 3, L"", framed, kShown, kDefaultColor, RGB(255, 0, 0));
     SetLabelBackColor(3, window, RGB(0, 255, 0));  // a plain code without alpha is transparent
-    SetLabelTextColorRgb(3, window, RGB(255, 0, 0));
     SetLabelBorderStyle(3, window, 1);
-    AddLabel(form, 4, L"Hidden", hidden, kLabelEnabled);
-    SetLabelBackColorRgb(4, window, RGB(0, 128, 0));
+    AddLabel(form, 4, L"Hidden", hidden, kLabelEnabled, RGB(0, 128, 0));
     AddLabel(form, 5, L"Wy", corner);
     SetLabelAlignment(5, window, 9);  // above 8: bottom right
     AddLabel(form, 6, L"a&b", literal);
@@ -262,9 +228,8 @@ TEST(PaintedLabelsDpi144, ALabelCoversItsScaledPixelRectangle) {
     const GdiplusSession gdiplus;
     const TestForm form(240, 140);
     // Full blocks in a font far taller than the label: the text is clipped to exactly the label's pixels.
-    AddLabel(form, 1, L"████████████████", {15, 24, 88, 49}, WithLabelAlignment(kShown, 3));
-    SetLabelTextColorRgb(1, form.Window(), RGB(0, 0, 0));
-    SetLabelFont(1, form.Window(), "DejaVu Sans Mono,40");
+    AddLabel(form, 1, L"████████████████", {15, 24, 88, 49}, WithLabelAlignment(kShown, 3), kDefaultColor, 0,
+             "DejaVu Sans Mono,40");
     const RECT ink = CaptureClient(form.Window()).InkBounds({0, 0, 240, 140}, kFormPixel);
     EXPECT_EQ((std::array{ink.left, ink.top, ink.right, ink.bottom}), (std::array<LONG, 4>{22, 36, 132, 74}));
 }

@@ -77,7 +77,7 @@ RECT ClientPixels::InkBounds(const RECT& area, uint32_t background) const {
 }
 
 ClientPixels CaptureClient(HWND window) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     RECT client{};
     GetClientRect(window, &client);
     ClientPixels capture{client.right, client.bottom, std::vector<uint32_t>(client.right * client.bottom)};

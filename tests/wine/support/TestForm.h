@@ -32,8 +32,8 @@ class TestForm {
     ControlObject* record_ = nullptr;
 };
 
-// The client area's pixels as 0x00RRGGBB, read back after a forced, synchronous repaint. A pixel counts as differing
-// from a colour when one of its channels is more than 40 away.
+// The client area's pixels as 0x00RRGGBB, read back after a forced, synchronous repaint with its background. A pixel
+// counts as differing from a colour when one of its channels is more than 40 away.
 struct ClientPixels {
     int32_t width = 0;
     int32_t height = 0;
@@ -46,16 +46,20 @@ struct ClientPixels {
 };
 ClientPixels CaptureClient(HWND window);
 
-// A window's class name; a control's font; its left, top, width and height in its parent's client area.
+// A window's class name; a font's description, a control's font; its left, top, width and height in its parent's
+// client area.
 inline std::wstring ClassOf(HWND window) {
     wchar_t name[64]{};
     GetClassNameW(window, name, 64);
     return name;
 }
+inline LOGFONTW Describe(HFONT font) {
+    LOGFONTW description{};
+    GetObjectW(font, sizeof(description), &description);
+    return description;
+}
 inline LOGFONTW FontOf(HWND control) {
-    LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font), &font);
-    return font;
+    return Describe(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
 }
 inline std::array<LONG, 4> ChildBox(HWND control) {
     RECT r{};
