@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <tuple>
 
@@ -31,14 +32,12 @@ void EachDiffering(const ClientPixels& p, const RECT& area, uint32_t rgb, Visit&
 
 TestForm::TestForm(int32_t width, int32_t height, WNDPROC procedure) {
     // A class keeps the procedure it was registered with: one class per procedure.
-    auto* form = new FormWindow(L"FwTestForm" + std::to_wstring(reinterpret_cast<uintptr_t>(procedure)));
+    auto form = std::make_unique<FormWindow>(L"FwTestForm" + std::to_wstring(reinterpret_cast<uintptr_t>(procedure)));
     form->ratioX = form->ratioY = 1.0f;
     window_ = CreateFormWindow(*form, nullptr, L"Test form", procedure, 0, 0, width, height, WS_POPUP | WS_CLIPCHILDREN,
                                WS_EX_TOOLWINDOW);
-    if (window_ == nullptr) {
-        delete form;
-        return;
-    }
+    if (window_ == nullptr) return;
+    form.release();  // the window's WM_DESTROY deletes it from now on
     record_ = NewControlObject();
     AttachFormRecord(window_, record_);
     ShowWindow(window_, SW_SHOWNOACTIVATE);
@@ -87,8 +86,7 @@ ClientPixels CaptureClient(HWND window) {
     const HGDIOBJ original = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, capture.width, capture.height, windowDc, 0, 0, SRCCOPY);
     SelectObject(memory, original);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), capture.width, -capture.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), capture.width, -capture.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     GetDIBits(memory, bitmap, 0, capture.height, capture.pixels.data(), &info, DIB_RGB_COLORS);  // top-down rows
     for (uint32_t& p : capture.pixels) p &= 0xFFFFFF;
     DeleteObject(bitmap);
