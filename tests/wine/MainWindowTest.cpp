@@ -89,6 +89,9 @@ void MainWindow::ExpectStartState(const Expected& e) const {
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
     SendMessageW(Form().Text1.window, WM_SETCURSOR, reinterpret_cast<WPARAM>(Form().Text1.window), overClient);
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_IBEAM));
+    SetFocus(Form().Text3.window);
+    SetFocus(form_);  // as when the window is activated again: the focus goes back to the control that had it
+    EXPECT_EQ(GetFocus(), Form().Text3.window);
 
     // Each label's caption starts at the label's corner, left of the boxes.
     const ClientPixels p = CaptureClient(form_);
@@ -114,7 +117,6 @@ TEST_F(MainWindow, StartStateDpi144) {
 }
 // clang-format on
 
-// The real program: its window appears, and closing it ends the program with exit code 0.
 TEST(ProgramRun, ClosingTheWindowEndsTheProgramWithExitCodeZero) {
     const std::wstring program = CurrentExecutablePath().folder + L"..\\..\\VoyantaPictures.exe";
     const auto process = reinterpret_cast<HANDLE>(_wspawnl(_P_NOWAIT, program.c_str(), program.c_str(), nullptr));

@@ -58,7 +58,6 @@ TEST(ListViewHelpers, RowsCellsChecksAndTheSelectionReadBackAsSetAlsoFromAWorker
         ListViewSetItemText(list, n, 1, WString(L"http://127.0.0.1/" + std::to_wstring(n) + L".jpg"));
     }
     EXPECT_EQ(ListViewGetItemCount(list), 40);
-    EXPECT_EQ(ListViewGetItemText(list, 1, 0).Str(), L"2");
     EXPECT_EQ(ListViewGetItemText(list, 2, 1).Str(), L"http://127.0.0.1/2.jpg");
     EXPECT_EQ(ListViewGetItemText(list, 70, 1).Str(), L"") << "a row that does not exist";
     EXPECT_FALSE(ListViewGetCheckState(list, 0)) << "rows start unchecked";

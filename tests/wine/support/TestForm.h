@@ -46,8 +46,7 @@ struct ClientPixels {
 };
 ClientPixels CaptureClient(HWND window);
 
-// A window's class name; a font's description, a control's font; its left, top, width and height in its parent's
-// client area.
+// A window's class; a font's description; a control's font, and its left, top, width and height in its parent.
 inline std::wstring ClassOf(HWND window) {
     wchar_t name[64]{};
     GetClassNameW(window, name, 64);
