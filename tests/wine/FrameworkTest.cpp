@@ -56,7 +56,7 @@ LRESULT CALLBACK EventForm(HWND form, UINT message, WPARAM wParam, LPARAM lParam
     return FormProcedure(form, message, wParam, lParam, events);
 }
 
-constexpr COLORREF kFormBack = RGB(200, 230, 255);
+constexpr COLORREF kFormBack = RGB(150, 200, 250);  // far from the button face and from black
 constexpr uint32_t kFormPixel = PixelFromColorRef(kFormBack);
 constexpr uint32_t kShown = kLabelEnabled | kLabelVisible;
 
