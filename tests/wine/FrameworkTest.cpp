@@ -2,6 +2,7 @@
 // read back as pixels, and the layout on resize.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <tuple>
 #include <vector>
 
@@ -40,7 +41,7 @@ struct Seen {
 } gSeen;
 HWND gOwner = nullptr;
 
-// Shown inside the modal loop: notes what it sees and closes the form.
+// The test form notes a click, what it sees when shown inside the modal loop (then it closes) and its destruction.
 LRESULT CALLBACK EventForm(HWND form, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     static const FormEvents events{
         [](HWND, WPARAM w, LPARAM) noexcept {
@@ -129,7 +130,7 @@ TEST(ControlProperties, AControlIsPaintedInItsOwnColoursElseTheFormsElseTheButto
     SetControlText(edit, L"WWWWW");
     SetControlTextColor(edit, 0x0000FF);
     SetControlBackColor(edit, 0x00FF00);
-    ClientPixels p = CaptureClient(edit);
+    const ClientPixels p = CaptureClient(edit);
     EXPECT_EQ(p.At(190, 30), 0x00FF00u) << "its own back colour";
     const RECT all{0, 0, p.width, p.height};
     EXPECT_GT(p.width * p.height - p.CountDiffering(all, 0xFF0000), 5) << "its own text colour";

@@ -9,7 +9,6 @@
 #include "Form1Fixture.h"
 #include "Form1Texts936.h"
 #include "framework/ModulePath.h"
-#include "services/ListView.h"
 #include "support/TestForm.h"
 
 #include <commctrl.h>

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 #include "framework/AppIcons.h"
 #include "framework/ModulePath.h"

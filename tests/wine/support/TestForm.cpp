@@ -50,9 +50,9 @@ TestForm::~TestForm() {
 }
 
 HWND TestForm::Add(std::wstring_view type, int32_t id, int32_t x, int32_t y, int32_t width, int32_t height,
-                   int32_t style, WNDPROC procedure) const {
+                   int32_t style) const {
     const HWND control = AddControl(*Frame(), type, nullptr, id, L"", x, y, width, height, style, -1, nullptr,
-                                    ClassicSubclass(procedure));
+                                    ClassicSubclass(PlainControlProcedure));
     if (control == nullptr) return nullptr;
     ControlObject* record = NewControlObject();
     std::tie(record->left, record->top, record->width, record->height) = std::tie(x, y, width, height);

@@ -10,8 +10,7 @@
 #include "framework/Win32.h"
 
 // A form built the way the tool builds its own (FormWindow, record, form procedure), shown without activation at the
-// top left of the screen. It has no frame, so its client area is the given pixels; its ratios are 1, so design units
-// are pixels.
+// top left of the screen. Without a frame its client area is the given pixels; with ratios 1 design units are pixels.
 // The window owns the FormWindow and every record; the destructor destroys the window, which frees them.
 class TestForm {
   public:
@@ -23,9 +22,9 @@ class TestForm {
     HWND Window() const { return window_; }
     ControlObject* Record() const { return record_; }
     FormWindow* Frame() const { return FormWindowFromHandle(window_); }
-    // A control made by type name, with its record, subclassed with the control procedure.
+    // A control made by type name, with its record, subclassed with the generic control procedure.
     HWND Add(std::wstring_view type, int32_t id, int32_t x, int32_t y, int32_t width, int32_t height,
-             int32_t style = -1, WNDPROC procedure = PlainControlProcedure) const;
+             int32_t style = -1) const;
 
   private:
     HWND window_ = nullptr;
