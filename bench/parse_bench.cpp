@@ -1,5 +1,5 @@
-// Reply parse benchmark: the search's own parser on generated chunk replies of 1, 4 and 16 MiB, beside a baseline
-// that only counts the thumbnail markers of the same buffer with std::string_view::find.
+// Reply parse benchmark: the search's own parser on generated chunk replies of 1, 4 and 16 MiB. The baseline of the
+// ratio is the 1 MiB reply of the same run: a linear parse takes 16 times as long on 16 MiB.
 // Prints one line per figure, "name: value unit".
 #include <algorithm>
 #include <chrono>
@@ -92,26 +92,12 @@ int main() {
             ScanReply(reply.text, seen, sink);
             listed = sink.count;
         });
-        size_t markers = 0;
-        const double baselineSeconds = BestSeconds([&] {
-            const std::string_view text = reply.text;
-            markers = 0;
-            for (size_t at = text.find("?imageView"); at != std::string_view::npos;
-                 at = text.find("?imageView", at + 1))
-                ++markers;
-        });
-        if (markers != 2 * (reply.distinctShort + reply.distinctShort / 49)) {
-            std::fprintf(stderr, "the baseline counted %zu markers\n", markers);
-            return 1;
-        }
         if (listed != reply.distinctShort) {
             std::fprintf(stderr, "parse listed %zu addresses, the reply holds %zu\n", listed, reply.distinctShort);
             return 1;
         }
         std::printf("parse_%zuMiB_addresses: %zu addresses\n", sizes[i], listed);
         std::printf("parse_%zuMiB_throughput: %.1f MiB/s\n", sizes[i], mib / parseSeconds[i]);
-        std::printf("baseline_%zuMiB_throughput: %.1f MiB/s\n", sizes[i], mib / baselineSeconds);
-        std::printf("parse_vs_baseline_%zuMiB: %.2f ratio\n", sizes[i], parseSeconds[i] / baselineSeconds);
     }
     std::printf("time_16MiB_vs_1MiB: %.2f ratio\n", parseSeconds[2] / parseSeconds[0]);
     return 0;

@@ -1,96 +1,39 @@
 #include "scrape/ReplyParser.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <limits>
 
 namespace {
 
-// Each escaped slash shortens the text by one byte, so a tail of more than twice the room left after "http" can
-// never fit the limit: the last "http" only needs to be looked for this near the end of a piece. That bounds the work
-// per piece, whatever the piece's length.
-constexpr size_t kAddressWindow = 2 * (kMaxPictureAddressBytes - kAddressStart.size()) + kAddressStart.size();
-
-// One address, built without touching the heap; room for a whole window, and for the last eight-byte store.
-struct AddressBuffer {
-    char bytes[kAddressWindow + 8];
-    size_t size = 0;
-    std::string_view View() const { return {bytes, size}; }
-};
-
-// The scans below look at eight bytes at a time; byte k of a loaded word is the k-th byte in memory.
-static_assert(std::endian::native == std::endian::little);
-
-// The top bit of each byte of the result is set exactly where the eight bytes at p equal c.
-uint64_t MatchMask(const char* p, char c) {
-    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-    uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    const uint64_t x = word ^ (0x0101010101010101ull * static_cast<unsigned char>(c));
-    return ~(((x & kLow7) + kLow7) | x | kLow7);  // no carry crosses a byte, so no false matches
+// The full-size address of one piece (the text before a thumbnail marker): from its last "http" to its end, every
+// "\/" made "/". False when the piece holds no "http" or the address would exceed the byte limit.
+bool PictureAddressOfPiece(std::string_view piece, std::string& address) {
+    // Searching the piece alone, never the reply before it, keeps the whole scan linear: pieces do not overlap.
+    const size_t at = piece.rfind(kAddressStart);
+    if (at == std::string_view::npos) return false;
+    // "http" holds no backslash, so the "\/" pairs from it on are exactly those of the text after it.
+    address.clear();
+    for (std::string_view rest = piece.substr(at);;) {
+        const size_t slash = rest.find("\\/");
+        const std::string_view plain = rest.substr(0, slash);
+        if (address.size() + plain.size() > kMaxPictureAddressBytes) return false;  // before copying a long tail
+        address.append(plain);
+        if (slash == std::string_view::npos) return true;
+        address += '/';
+        rest.remove_prefix(slash + 2);
+    }
 }
 
-bool IsAddressStart(const char* p) {
-    return std::memcmp(p, kAddressStart.data(), kAddressStart.size()) == 0;
-}
-
-// Position of the last "http" that begins in text[from, end) and ends inside the text, or npos.
-size_t LastAddressStart(std::string_view text, size_t from) {
-    if (text.size() < kAddressStart.size()) return std::string_view::npos;
-    size_t end = text.size() - kAddressStart.size() + 1;  // candidates begin before end
-    for (; end >= from + 8; end -= 8) {
-        for (uint64_t hits = MatchMask(text.data() + end - 8, 'h'); hits != 0;) {
-            const int top = 63 - std::countl_zero(hits);
-            if (IsAddressStart(text.data() + end - 8 + top / 8)) return end - 8 + top / 8;
-            hits ^= uint64_t{1} << top;
-        }
+// Page text is full of 'h', at each of which a plain find would stop and compare; '_' is rare, so the marker is
+// looked for from its '_' on and its head checked at each hit.
+bool HoldsHasMoreMarker(std::string_view reply) {
+    constexpr size_t kAnchor = kHasMoreMarker.find('_');
+    constexpr std::string_view kHead = kHasMoreMarker.substr(0, kAnchor);
+    constexpr std::string_view kTail = kHasMoreMarker.substr(kAnchor);
+    for (size_t at = reply.find(kTail, kAnchor); at != std::string_view::npos; at = reply.find(kTail, at + 1)) {
+        if (reply.substr(at - kAnchor, kAnchor) == kHead) return true;
     }
-    while (end-- > from) {
-        if (IsAddressStart(text.data() + end)) return end;
-    }
-    return std::string_view::npos;
-}
-
-// The full-size address of one piece (the text before a thumbnail marker): from its last "http" to its end, escaped
-// slashes made plain. False when the piece holds no "http" or the address would exceed the byte limit.
-bool PictureAddressOfPiece(std::string_view piece, AddressBuffer& address) {
-    const size_t at = LastAddressStart(piece, piece.size() > kAddressWindow ? piece.size() - kAddressWindow : 0);
-    if (at == std::string_view::npos) return false;  // no "http" at all, or only one too far back to fit
-    // The "http" in front holds no backslash, so the "\/" pairs from it on are exactly those of the text after it.
-    const char* in = piece.data() + at;
-    const char* const end = piece.data() + piece.size();
-    char* out = address.bytes;
-    while (in < end) {
-        if (end - in >= 8) {  // copy up to the next backslash eight bytes at a time
-            const uint64_t backslashes = MatchMask(in, '\\');
-            std::memcpy(out, in, 8);
-            const size_t plain = backslashes == 0 ? 8 : static_cast<size_t>(std::countr_zero(backslashes)) / 8;
-            in += plain;
-            out += plain;
-            if (plain == 8) continue;
-        }
-        if (in[0] == '\\' && in + 1 < end && in[1] == '/') ++in;
-        *out++ = *in++;
-    }
-    address.size = static_cast<size_t>(out - address.bytes);
-    return address.size <= kMaxPictureAddressBytes;
-}
-
-// Like find, but jumps between occurrences of the needle's byte at anchor, a byte chosen because page text rarely
-// holds it: the search then runs at the speed of memchr instead of stopping at every common first letter.
-size_t FindByAnchor(std::string_view text, std::string_view needle, size_t anchor) {
-    if (text.size() < needle.size()) return std::string_view::npos;
-    const char* const begin = text.data();
-    const char* const last = begin + (text.size() - needle.size());  // last possible start of the needle
-    for (const char* p = begin + anchor; p <= last + anchor;) {
-        const void* hit = std::memchr(p, needle[anchor], static_cast<size_t>(last + anchor - p) + 1);
-        if (hit == nullptr) break;
-        const char* start = static_cast<const char*>(hit) - anchor;
-        if (std::memcmp(start, needle.data(), needle.size()) == 0) return static_cast<size_t>(start - begin);
-        p = static_cast<const char*>(hit) + 1;
-    }
-    return std::string_view::npos;
+    return false;
 }
 
 }  // namespace
@@ -116,19 +59,18 @@ std::string ChunkQuerySuffix(uint32_t chunkNumber) {
 }
 
 ReplyScan ScanReply(std::string_view reply, PictureSet& seen, PictureSink& sink) {
-    // The pieces are the texts before each thumbnail marker, found left to right in one pass; the text after the
-    // last marker is no piece.
-    AddressBuffer address;
+    // The pieces are the texts before each thumbnail marker, found left to right; the text after the last marker is
+    // no piece.
+    std::string address;
     size_t pieceStart = 0;
     for (size_t marker; (marker = reply.find(kThumbnailMarker, pieceStart)) != std::string_view::npos;
          pieceStart = marker + kThumbnailMarker.size()) {
-        if (PictureAddressOfPiece(reply.substr(pieceStart, marker - pieceStart), address) &&
-            seen.Insert(address.View())) {
-            sink.AddPicture(address.View());
+        if (PictureAddressOfPiece(reply.substr(pieceStart, marker - pieceStart), address) && seen.Insert(address)) {
+            sink.AddPicture(address);
         }
     }
     ReplyScan scan;
-    scan.hasMore = FindByAnchor(reply, kHasMoreMarker, kHasMoreMarker.find('_')) != std::string_view::npos;
+    scan.hasMore = HoldsHasMoreMarker(reply);
     if (scan.hasMore) scan.nextChunk = NextChunkNumber(reply);
     return scan;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The reply parse written the slow, obvious way with the tool's text operations (every piece found again from the
-// start, every "\/" replaced in the whole tail): the fast parser must list exactly the same addresses.
+// start, every "\/" replaced in the whole tail): the parser must list exactly the same addresses.
 #include <set>
 #include <string>
 #include <string_view>

@@ -55,25 +55,11 @@ void CheckOneReply(std::string_view reply) {
     Recorder sink;
     const ReplyScan scan = ScanReply(reply, seen, sink);
 
-    std::set<std::string> unique;
-    std::string links;
-    for (const std::string& address : sink.addresses) {
-        Require(address.rfind("http", 0) == 0, "an address starts with http");
-        Require(address.size() <= kMaxPictureAddressBytes, "an address is at most 100 bytes");
-        Require(unique.insert(address).second, "an address is listed once");
-        links += address + "\r\n";
-    }
-    Require(seen.AllLinksText() == links, "the links text holds every listed address");
-    Require(seen.Count() == sink.addresses.size(), "the set counts the listed addresses");
-
-    PictureSet seenAgain;
-    Recorder again;
-    const ReplyScan scanAgain = ScanReply(reply, seenAgain, again);
-    Require(again.addresses == sink.addresses, "two parses list the same addresses");
-    Require(scanAgain.hasMore == scan.hasMore && scanAgain.nextChunk == scan.nextChunk, "two parses agree");
-
     std::set<std::string> referenceSeen;
     Require(ReferencePictureAddresses(reply, referenceSeen) == sink.addresses, "the text operations list the same");
+    std::string links;
+    for (const std::string& address : sink.addresses) links += address + "\r\n";
+    Require(seen.AllLinksText() == links && seen.Count() == sink.addresses.size(), "the set keeps what was listed");
     Require(scan.hasMore == (InStr(1, reply, "has_more\":true") > 0), "more follows exactly when the marker stands");
     if (scan.hasMore) Require(scan.nextChunk == ReferenceChunkNumber(reply), "the chunk number reads the same");
 }

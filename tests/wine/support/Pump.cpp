@@ -1,46 +1,22 @@
 #include "support/Pump.h"
 
+#include <algorithm>
+
 #include "framework/Win32.h"
-
-namespace {
-
-int gQuitMessages = 0;
-
-// Dispatches one queued message; false when the queue is empty.
-bool DispatchOne() {
-    MSG msg{};
-    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
-    if (msg.message == WM_QUIT) {
-        ++gQuitMessages;
-        return true;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-    return true;
-}
-
-}  // namespace
 
 bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
     const auto end = std::chrono::steady_clock::now() + deadline;
-    for (;;) {
-        while (DispatchOne()) {
+    for (MSG msg{};;) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
             if (condition()) return true;
         }
         if (condition()) return true;
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= end) return false;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count();
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(left < 20 ? left : 20), QS_ALLINPUT,
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(std::min<long long>(left.count(), 20)), QS_ALLINPUT,
                                     MWMO_INPUTAVAILABLE);
     }
-}
-
-void PumpPending() {
-    while (DispatchOne()) {
-    }
-}
-
-int QuitMessagesSeen() {
-    return gQuitMessages;
 }

@@ -1,32 +1,46 @@
 #include "support/TestForm.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
+#include <memory>
+#include <string>
+#include <tuple>
 
 #include "framework/ControlObject.h"
-#include "framework/FormProcedure.h"
-#include "framework/FormWindow.h"
-#include "framework/Win32.h"
+#include "framework/Controls.h"
 #include "support/Pump.h"
 
-TestForm::TestForm(int32_t clientWidth, int32_t clientHeight, bool sizable) {
-    const DWORD style = WS_POPUP | WS_CLIPCHILDREN | (sizable ? WS_THICKFRAME : 0);
-    RECT outer{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&outer, style, FALSE, 0);
-    auto* form = new FormWindow(L"ShellTestForm");
-    // The form's ratios would scale the size; the test wants exact pixels, so it is given in pixels at ratio 1.
-    form->ratioX = form->ratioY = 1.0f;
-    window_ = CreateFormWindow(*form, nullptr, L"Test form", PlainFormProcedure, 0, 0, outer.right - outer.left,
-                               outer.bottom - outer.top, style, WS_EX_TOOLWINDOW);
-    if (window_ == nullptr) {
-        delete form;
-        return;
+namespace {
+
+// Calls visit(x, y) for each pixel of the area that differs from the colour by more than 40 in a channel.
+template <typename Visit>
+void EachDiffering(const ClientPixels& p, const RECT& area, uint32_t rgb, Visit&& visit) {
+    for (int32_t y = std::max<LONG>(area.top, 0); y < std::min<LONG>(area.bottom, p.height); ++y) {
+        for (int32_t x = std::max<LONG>(area.left, 0); x < std::min<LONG>(area.right, p.width); ++x) {
+            for (int shift : {0, 8, 16}) {
+                if (std::abs(static_cast<int>(p.At(x, y) >> shift & 0xFF) - static_cast<int>(rgb >> shift & 0xFF)) >
+                    40) {
+                    visit(x, y);
+                    break;
+                }
+            }
+        }
     }
+}
+
+}  // namespace
+
+TestForm::TestForm(int32_t width, int32_t height, WNDPROC procedure) {
+    // A class keeps the procedure it was registered with: one class per procedure.
+    auto form = std::make_unique<FormWindow>(L"FwTestForm" + std::to_wstring(reinterpret_cast<uintptr_t>(procedure)));
+    form->ratioX = form->ratioY = 1.0f;
+    window_ = CreateFormWindow(*form, nullptr, L"Test form", procedure, 0, 0, width, height, WS_POPUP | WS_CLIPCHILDREN,
+                               WS_EX_TOOLWINDOW);
+    if (window_ == nullptr) return;
+    form.release();  // the window's WM_DESTROY deletes it from now on
     record_ = NewControlObject();
-    record_->name = "Form1";
     AttachFormRecord(window_, record_);
     ShowWindow(window_, SW_SHOWNOACTIVATE);
-    UpdateWindow(window_);
     PumpPending();
 }
 
@@ -35,70 +49,48 @@ TestForm::~TestForm() {
     PumpPending();
 }
 
-bool ClientPixels::Differs(int32_t x, int32_t y, uint32_t rgb, int tolerance) const {
-    const uint32_t p = At(x, y);
-    for (int shift : {0, 8, 16}) {
-        if (std::abs(static_cast<int>(p >> shift & 0xFF) - static_cast<int>(rgb >> shift & 0xFF)) > tolerance) {
-            return true;
-        }
-    }
-    return false;
-}
-
-RECT ClientPixels::InkBounds(const RECT& search, uint32_t background) const {
-    RECT ink{search.right, search.bottom, search.left, search.top};
-    for (int32_t y = search.top; y < search.bottom && y < height; ++y) {
-        for (int32_t x = search.left; x < search.right && x < width; ++x) {
-            if (!Differs(x, y, background)) continue;
-            if (x < ink.left) ink.left = x;
-            if (y < ink.top) ink.top = y;
-            if (x + 1 > ink.right) ink.right = x + 1;
-            if (y + 1 > ink.bottom) ink.bottom = y + 1;
-        }
-    }
-    if (ink.right <= ink.left) return RECT{0, 0, 0, 0};
-    return ink;
+HWND TestForm::Add(std::wstring_view type, int32_t id, int32_t x, int32_t y, int32_t width, int32_t height,
+                   int32_t style) const {
+    const HWND control = AddControl(*Frame(), type, nullptr, id, L"", x, y, width, height, style, -1, nullptr,
+                                    ClassicSubclass(PlainControlProcedure));
+    if (control == nullptr) return nullptr;
+    ControlObject* record = NewControlObject();
+    std::tie(record->left, record->top, record->width, record->height) = std::tie(x, y, width, height);
+    AttachControlRecord(control, record);
+    return control;
 }
 
 int ClientPixels::CountDiffering(const RECT& area, uint32_t rgb) const {
     int n = 0;
-    for (int32_t y = area.top; y < area.bottom && y < height; ++y) {
-        for (int32_t x = area.left; x < area.right && x < width; ++x) n += Differs(x, y, rgb);
-    }
+    EachDiffering(*this, area, rgb, [&](int32_t, int32_t) { ++n; });
     return n;
 }
 
+RECT ClientPixels::InkBounds(const RECT& area, uint32_t background) const {
+    RECT ink{area.right, area.bottom, area.left, area.top};
+    EachDiffering(*this, area, background, [&](int32_t x, int32_t y) {
+        ink = {std::min<LONG>(ink.left, x), std::min<LONG>(ink.top, y), std::max<LONG>(ink.right, x + 1),
+               std::max<LONG>(ink.bottom, y + 1)};
+    });
+    return ink.right > ink.left ? ink : RECT{};
+}
+
 ClientPixels CaptureClient(HWND window) {
-    ClientPixels capture;
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     RECT client{};
     GetClientRect(window, &client);
-    capture.width = client.right;
-    capture.height = client.bottom;
-    if (capture.width <= 0 || capture.height <= 0) return capture;
-
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = capture.width;
-    info.bmiHeader.biHeight = -capture.height;  // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
+    ClientPixels capture{client.right, client.bottom, std::vector<uint32_t>(client.right * client.bottom)};
     const HDC windowDc = GetDC(window);
     const HDC memory = CreateCompatibleDC(windowDc);
-    const HBITMAP section = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (memory != nullptr && section != nullptr && bits != nullptr) {
-        const HGDIOBJ old = SelectObject(memory, section);
-        BitBlt(memory, 0, 0, capture.width, capture.height, windowDc, 0, 0, SRCCOPY);
-        GdiFlush();
-        capture.pixels.resize(static_cast<size_t>(capture.width) * capture.height);
-        std::memcpy(capture.pixels.data(), bits, capture.pixels.size() * sizeof(uint32_t));
-        for (uint32_t& p : capture.pixels) p &= 0xFFFFFF;
-        SelectObject(memory, old);
-    }
-    if (section != nullptr) DeleteObject(section);
-    if (memory != nullptr) DeleteDC(memory);
+    const HBITMAP bitmap = CreateCompatibleBitmap(windowDc, capture.width, capture.height);
+    const HGDIOBJ original = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, capture.width, capture.height, windowDc, 0, 0, SRCCOPY);
+    SelectObject(memory, original);
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), capture.width, -capture.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    GetDIBits(memory, bitmap, 0, capture.height, capture.pixels.data(), &info, DIB_RGB_COLORS);  // top-down rows
+    for (uint32_t& p : capture.pixels) p &= 0xFFFFFF;
+    DeleteObject(bitmap);
+    DeleteDC(memory);
     ReleaseDC(window, windowDc);
     return capture;
 }

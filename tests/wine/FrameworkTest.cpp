@@ -1,0 +1,257 @@
+// The form framework on real windows: classes, fonts, colours, events and clean-up, the modal loop, windowless labels
+// read back as pixels, and the layout on resize.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <tuple>
+#include <vector>
+
+#include "framework/AppGdiplus.h"
+#include "framework/ControlObject.h"
+#include "framework/ControlProperties.h"
+#include "framework/Dpi.h"
+#include "framework/Labels.h"
+#include "framework/LabelsStyle.h"
+#include "framework/Layout.h"
+#include "framework/ModalLoop.h"
+#include "services/WString.h"
+#include "support/Pump.h"
+#include "support/TestForm.h"
+
+namespace {
+
+// Face, height, weight, italic, underline, strike-out and quality.
+using FontShown = std::tuple<std::wstring, LONG, LONG, BYTE, BYTE, BYTE, BYTE>;
+FontShown Shown(const LOGFONTW& f) {
+    return {f.lfFaceName, f.lfHeight, f.lfWeight, f.lfItalic, f.lfUnderline, f.lfStrikeOut, f.lfQuality};
+}
+
+// A form of the named class; null when it could not be made (its FormWindow is deleted then).
+HWND MakeForm(const wchar_t* className, HWND parent = nullptr, DWORD style = WS_POPUP) {
+    auto* form = new FormWindow(className);
+    const HWND window = CreateFormWindow(*form, parent, L"", PlainFormProcedure, 0, 0, 200, 100, style, 0);
+    if (window == nullptr) delete form;
+    return window;
+}
+
+struct Seen {
+    std::vector<int> clicks;
+    LPARAM shownValue = 0;
+    bool ownerDisabled = false, recordAtDestroy = false;
+} gSeen;
+HWND gOwner = nullptr;
+
+// The test form notes a click, what it sees when shown inside the modal loop (then it closes) and its destruction.
+LRESULT CALLBACK EventForm(HWND form, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    static const FormEvents events{
+        [](HWND, WPARAM w, LPARAM) noexcept {
+            if (HIWORD(w) == BN_CLICKED) gSeen.clicks.push_back(LOWORD(w));
+        },
+        nullptr,
+        [](HWND form, LPARAM value) noexcept {
+            gSeen.shownValue = value;
+            gSeen.ownerDisabled = !IsWindowEnabled(gOwner);
+            PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
+        },
+        [](HWND form) noexcept { gSeen.recordAtDestroy = FindControlObject(form) != nullptr; }};
+    return FormProcedure(form, message, wParam, lParam, events);
+}
+
+constexpr COLORREF kFormBack = RGB(150, 200, 250);  // far from the button face and from black
+constexpr uint32_t kFormPixel = PixelFromColorRef(kFormBack);
+constexpr uint32_t kShown = kLabelEnabled | kLabelVisible;
+
+// A label over a form of the light blue above, with its colours as GDI colours or the default marker.
+void AddLabel(const TestForm& form, int32_t id, const wchar_t* caption, const RECT& r, uint32_t flags = kShown,
+              ColorValue back = kDefaultColor, ColorValue text = kDefaultColor, const char* font = "DejaVu Sans,16") {
+    form.Record()->backColor = kFormBack;
+    AddWindowlessLabel(form.Window(), "Label", id, caption, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    SetLabelFlags(id, form.Window(), flags);
+    SetLabelFont(id, form.Window(), font);
+    if (back != kDefaultColor) SetLabelBackColorRgb(id, form.Window(), back);
+    if (text != kDefaultColor) SetLabelTextColorRgb(id, form.Window(), text);
+}
+
+// A button whose record is anchored: mode, then distances to the right and bottom edges and offsets from the centre.
+ControlObject* AnchoredButton(const TestForm& form, int32_t id, const DesignRect& d, const AnchorSpec& anchor) {
+    ControlObject* r = HandleTableFind(form.Add(L"BUTTON", id, d.left, d.top, d.width, d.height));
+    std::tie(r->anchor, r->rightMargin, r->bottomMargin, r->horizontalOffset, r->verticalOffset) =
+        std::tie(anchor.mode, anchor.right, anchor.bottom, anchor.offsetX, anchor.offsetY);
+    return r;
+}
+
+std::array<LONG, 4> PlaceOf(const TestForm& form, int32_t id) {
+    return ChildBox(GetDlgItem(form.Window(), id));
+}
+
+void Resize(const TestForm& form, int32_t width, int32_t height) {
+    SetWindowPos(form.Window(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpPending();
+}
+
+}  // namespace
+
+TEST(FormClasses, AreRegisteredOnceAndAnewOnceRemoved) {
+    const UniqueWindow first(MakeForm(L"FwShared")), second(MakeForm(L"FwShared"));
+    EXPECT_TRUE(first && second) << "the second form of a class reuses its atom";
+    // A FormWindow deleted while no window of its class is left (a creation without its parent) removes the class;
+    // the next form of that name must register it again rather than use the dead atom.
+    DestroyWindow(MakeForm(L"FwRemoved"));
+    EXPECT_EQ(MakeForm(L"FwRemoved", reinterpret_cast<HWND>(0x12345), WS_CHILD), nullptr);
+    EXPECT_TRUE(UniqueWindow(MakeForm(L"FwRemoved")));
+}
+
+TEST(DpiFonts, DescriptorsGiveFontsAtTheScreenDpiEachMadeOnce) {
+    ASSERT_EQ(ScreenDpiY(), 96);
+    EXPECT_EQ(Shown(Describe(FontFromDescriptor("Microsoft YaHei,9,0"))),
+              FontShown(L"Microsoft YaHei", -12, 400, 0, 0, 0, DEFAULT_QUALITY));
+    EXPECT_EQ(Shown(Describe(FontFromDescriptor("Arial,20,1,1,1,1"))),
+              FontShown(L"Arial", -27, 700, 1, 1, 1, ANTIALIASED_QUALITY));  // antialiased from 16 points
+    const size_t cached = FontCacheSize();
+    const HFONT font = FontFromDescriptor("Arial,11");  // a face made before, at another size
+    EXPECT_EQ(std::pair(Describe(font).lfHeight, FontFromDescriptor("Arial,11")), std::pair(LONG{-15}, font));
+    EXPECT_EQ(FontCacheSize(), cached + 1);
+}
+
+TEST(DpiFonts, AFontThatCouldNotBeMadeIsNotCached) {
+    // With every GDI handle of the process taken no font can be made; once they are free again it can.
+    std::vector<HFONT> taken;
+    while (HFONT f = CreateFontW(-12, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, L"Tahoma")) taken.push_back(f);
+    const size_t cached = FontCacheSize();
+    EXPECT_EQ(FontFromDescriptor("Tahoma,13,1"), nullptr);
+    EXPECT_EQ(FontCacheSize(), cached);
+    for (HFONT f : taken) DeleteObject(f);
+    EXPECT_NE(FontFromDescriptor("Tahoma,13,1"), nullptr);
+}
+
+TEST(ControlProperties, AControlIsPaintedInItsOwnColoursElseTheFormsElseTheButtonFaceAndAFontKeepsItsMargins) {
+    const TestForm form(300, 100);
+    const HWND edit = form.Add(L"TEXTBOX", 102, 10, 10, 200, 40, 0x50000080);
+    SetControlText(edit, L"WWWWW");
+    SetControlTextColor(edit, 0x0000FF);
+    SetControlBackColor(edit, 0x00FF00);
+    const ClientPixels p = CaptureClient(edit);
+    EXPECT_EQ(p.At(190, 30), 0x00FF00u) << "its own back colour";
+    const RECT all{0, 0, p.width, p.height};
+    EXPECT_GT(p.width * p.height - p.CountDiffering(all, 0xFF0000), 5) << "its own text colour";
+    EXPECT_EQ(p.width * p.height - p.CountDiffering(all, 0xFFFFFF), 0) << "no white, not even behind the text";
+    HandleTableFind(edit)->backColor = kDefaultColor;
+    form.Record()->backColor = 0xFF0000;
+    EnableControl(edit, false);  // a disabled edit control asks for the colours of static text
+    EXPECT_EQ(CaptureClient(edit).At(190, 30), 0x0000FFu) << "the form's colour";
+    form.Record()->backColor = kDefaultColor;
+    EXPECT_EQ(CaptureClient(edit).At(190, 30), PixelFromColorRef(GetSysColor(COLOR_BTNFACE)));
+
+    SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(7, 9));
+    SetControlFont(edit, "Arial,14");
+    EXPECT_EQ(Shown(FontOf(edit)), Shown(Describe(FontFromDescriptor("Arial,14"))));
+    EXPECT_EQ(SendMessageW(edit, EM_GETMARGINS, 0, 0), MAKELRESULT(7, 9));
+}
+
+TEST(FormLifecycle, EventsArriveTheModalLoopEndsWithTheFormAndItsDestructionFreesEveryRecord) {
+    const TestForm owner(300, 200);
+    gOwner = owner.Window();
+    const size_t table = HandleTableCount();
+    const int32_t records = LiveControlObjectCount(), frames = LiveFormWindowCount();
+    HWND window = nullptr, edit = nullptr, button = nullptr, list = nullptr;
+    {
+        const TestForm form(400, 300, EventForm);
+        window = form.Window();
+        edit = form.Add(L"TextBox", 102, 10, 10, 200, 24);  // type names in any case
+        button = form.Add(L"button", 103, 220, 10, 80, 24);
+        list = form.Add(L"ListView", 105, 10, 50, 300, 200);
+        EXPECT_EQ(ClassOf(list), L"SysListView32");
+        AddWindowlessLabel(window, "Label1", 104, L"a", 0, 0, 10, 10);
+        AddWindowlessLabel(window, "Label3", 107, L"b", 0, 20, 10, 10);
+        EXPECT_EQ(std::pair(HandleTableCount(), LiveControlObjectCount()), std::pair(table + 4, records + 6));
+        SendMessageW(button, BM_CLICK, 0, 0);
+        EXPECT_EQ(gSeen.clicks, std::vector<int>{103});
+        DestroyWindow(edit);
+        EXPECT_EQ(LiveControlObjectCount(), records + 5) << "a control destroyed alone frees its record";
+
+        PostFormShown(window, 42);
+        // A loop that missed the form's end would end on this quit message, the form still there.
+        const UINT_PTR guard = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(7); });
+        EXPECT_EQ(ShowModal(form.Frame(), kModal, window, owner.Window(), SW_SHOWNORMAL, 0), 0);
+        KillTimer(nullptr, guard);
+    }
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(gSeen.shownValue, 42);
+    EXPECT_TRUE(gSeen.ownerDisabled && IsWindowEnabled(owner.Window())) << "the owner is disabled meanwhile";
+    EXPECT_TRUE(gSeen.recordAtDestroy) << "the form's destroy event runs before its records go";
+    EXPECT_EQ(std::tuple(HandleTableCount(), LiveControlObjectCount(), LiveFormWindowCount()),
+              std::tuple(table, records, frames));
+    for (HWND h : {window, edit, button, list}) EXPECT_EQ(HandleTableFind(h), nullptr);
+}
+
+TEST(PaintedLabels, FillBorderTextColourAndAlignmentAsSetAndHiddenOrClearLabelsShowNothing) {
+    const GdiplusSession gdiplus;
+    const TestForm form(400, 200);
+    const HWND window = form.Window();
+    const RECT filled{10, 10, 90, 60}, text{100, 10, 250, 60}, framed{260, 10, 340, 60}, hidden{10, 100, 90, 150},
+        corner{100, 100, 200, 190};
+    AddLabel(form, 1, L"", filled, kShown, RGB(255, 0, 0), RGB(0, 0, 255));
+    AddLabel(form, 2, L"Hello", text);  // default colours: black text over the form, whatever was drawn before
+    AddLabel(form, 3, L"", framed, kShown, kDefaultColor, RGB(255, 0, 0));
+    SetLabelBackColor(3, window, RGB(0, 255, 0));  // a plain code without alpha is transparent
+    SetLabelBorderStyle(3, window, 1);
+    AddLabel(form, 4, L"Hidden", hidden, kLabelEnabled, RGB(0, 128, 0));
+    AddLabel(form, 5, L"Wy", corner);
+    SetLabelAlignment(5, window, 9);  // above 8: bottom right
+
+    const ClientPixels p = CaptureClient(window);
+    EXPECT_EQ(p.At(50, 35), 0xFF0000u) << "opaque red fill";
+    const RECT hello = p.InkBounds(text, kFormPixel);
+    EXPECT_TRUE(hello.left <= text.left + 4 && hello.top <= text.top + 8) << "from the top left";
+    EXPECT_TRUE(hello.right < text.left + 100 && hello.bottom < text.bottom - 10) << "no fill behind the text";
+    EXPECT_GT((text.right - text.left) * (text.bottom - text.top) - p.CountDiffering(text, 0), 20) << "black text";
+    EXPECT_EQ(p.CountDiffering({framed.left + 2, framed.top + 2, framed.right - 2, framed.bottom - 2}, kFormPixel), 0);
+    const uint32_t edge = std::max(p.At(300, framed.top - 1), p.At(300, framed.top));  // the pen straddles two rows
+    EXPECT_GT((edge >> 16) & 0xFF, ((edge >> 8) & 0xFF) + 50)
+        << "a thin border in the text colour: " << std::hex << edge;
+    EXPECT_EQ(p.CountDiffering(hidden, kFormPixel) + p.CountDiffering({0, 70, 400, 90}, kFormPixel), 0)
+        << "nothing of a hidden label, nothing outside the labels";
+    const RECT wy = p.InkBounds(corner, kFormPixel);
+    EXPECT_TRUE(wy.right >= corner.right - 4 && wy.bottom >= corner.bottom - 8) << "the y nearly touches the corner";
+}
+
+TEST(PaintedLabelsDpi144, ALabelCoversItsScaledPixelRectangle) {
+    const GdiplusSession gdiplus;
+    const TestForm form(240, 140);
+    // Full blocks in a font far taller than the label: the text is clipped to exactly the label's pixels.
+    AddLabel(form, 1, L"████████████████", {15, 24, 88, 49}, WithLabelAlignment(kShown, 3), kDefaultColor, 0,
+             "DejaVu Sans Mono,40");
+    const RECT ink = CaptureClient(form.Window()).InkBounds({0, 0, 240, 140}, kFormPixel);
+    EXPECT_EQ((std::array{ink.left, ink.top, ink.right, ink.bottom}), (std::array<LONG, 4>{22, 36, 132, 74}));
+}
+
+TEST(Layout, AnchoredControlsFollowTheClientAreaFromTheFirstShowButNotWhenMinimised) {
+    const TestForm form(400, 300);
+    AnchoredButton(form, 201, {300, 250, 80, 30}, {9, 20, 20});
+    AnchoredButton(form, 203, {100, 100, 80, 30}, {13, 0, 0, -40, -50});  // off centre as designed elsewhere
+    ControlObject* label = AddWindowlessLabel(form.Window(), "Label1", 104, L"", 10, 100, 100, 20);
+    std::tie(label->anchor, label->rightMargin) = std::tuple(1, 290);
+
+    PostFormShown(form.Window(), 0);
+    EXPECT_TRUE(PumpUntil([&] { return PlaceOf(form, 203)[0] == 160; })) << "the first show lays the form out";
+    Resize(form, 500, 350);
+    EXPECT_EQ(PlaceOf(form, 201), (std::array<LONG, 4>{400, 300, 80, 30}));
+    EXPECT_EQ(PlaceOf(form, 203), (std::array<LONG, 4>{210, 125, 80, 30}));
+    EXPECT_EQ(label->width, 200) << "a windowless label has its rectangle stored for the next paint";
+    ShowWindow(form.Window(), SW_MINIMIZE);
+    PumpPending();
+    ASSERT_TRUE(IsIconic(form.Window()));
+    EXPECT_EQ(std::pair(PlaceOf(form, 201)[0], label->width), std::pair(LONG{400}, 200)) << "kept while minimised";
+    ShowWindow(form.Window(), SW_RESTORE);
+    Resize(form, 250, 350);
+    EXPECT_EQ(std::pair(PlaceOf(form, 201)[0], label->width), std::pair(LONG{150}, 0)) << "a width never negative";
+}
+
+TEST(LayoutDpi144, ClientPixelsAreMeasuredInDesignUnits) {
+    const TestForm form(600, 300);
+    ControlObject* wide = AnchoredButton(form, 201, {100, 20, 200, 20}, {1, 300});
+    // 1200 pixels are 800 design units: the control stretches to 800 - 100 - 300 = 400 units, 600 pixels.
+    Resize(form, 1200, 300);
+    EXPECT_EQ(wide->width, 400);
+    EXPECT_EQ(PlaceOf(form, 201), (std::array<LONG, 4>{150, 30, 600, 20}));
+}
