@@ -102,10 +102,14 @@ class EventObserver final : public DownloadRunObserver {
     HANDLE ended_;
 };
 
-// The window's real list rows, every row taken as checked, with or without the scrolling to the row started.
+// The window's real list rows as a press takes them (every row counted as checked), with or without the selection
+// following the rows started.
 class ListRows final : public DownloadRows {
   public:
-    ListRows(HWND list, bool scroll) : rows_(list), scroll_(scroll) {}
+    ListRows(HWND list, const ListRowWriter& writer, bool scroll)
+        : rows_(list, writer.Queue(), writer.WakeWindow()), scroll_(scroll) {
+        rows_.TakeRows();
+    }
     int32_t RowCount() noexcept override { return rows_.RowCount(); }
     bool IsChecked(int32_t) noexcept override { return true; }
     RtString Link(int32_t row) noexcept override { return rows_.Link(row); }
@@ -184,10 +188,11 @@ void RunDownloadBreakdown(HWND list, const std::vector<std::string>& links, cons
     seconds = RunService(std::make_shared<MemoryRows>(std::move(rows)), folder);
     Report("tool_run_without_list", seconds, folder, count, pictureBytes);
 
-    seconds = RunService(std::make_shared<ListRows>(list, false), folder, list);
+    const ListRowWriter writer(list);
+    seconds = RunService(std::make_shared<ListRows>(list, writer, false), folder, list);
     Report("tool_run_list_without_scrolling", seconds, folder, count, pictureBytes);
 
-    seconds = RunService(std::make_shared<ListRows>(list, true), folder, list);
+    seconds = RunService(std::make_shared<ListRows>(list, writer, true), folder, list);
     Report("tool_run_list", seconds, folder, count, pictureBytes);
 
     start = BenchClock::now();
