@@ -10,6 +10,7 @@
 namespace {
 
 constexpr int kRows = 30;  // more than the list shows at once, so that it must scroll
+constexpr int kLast = kRows - 1;
 
 class DownloadPace : public Form1Fixture {
   protected:
@@ -59,6 +60,7 @@ TEST_F(DownloadPace, FiveInFlightRowsInOrderAndTheSelectionFollowsTheNewest) {
     // The first five in flight together, the sixth row marked and waiting for a slot.
     ASSERT_TRUE(PumpUntil([&] { return site_.InFlight("photos/").first == 5 && Cell(5, 2) == gbk::kDownloading; }));
     for (int row = 0; row < kRows; ++row) EXPECT_EQ(Cell(row, 2), row < 6 ? gbk::kDownloading : "") << "row " << row;
+    ListViewSetCheckState(List(), kLast, false);  // the user changes their mind before the walk gets there
     // A busy window holds no download back: while it handles nothing, the ones that end make room for the next.
     auto photoRequests = [&] {
         size_t n = 0;
@@ -77,7 +79,7 @@ TEST_F(DownloadPace, FiveInFlightRowsInOrderAndTheSelectionFollowsTheNewest) {
             EXPECT_EQ(gaps, 0) << "rows are marked in row order";
             // Between two rounds of starts the selection catches up with the newest row and shows it.
             followed +=
-                newest > 5 && newest < kRows - 1 && ListViewGetSelectionMark(List()) == newest && InView(newest);
+                newest > 5 && newest < kLast - 1 && ListViewGetSelectionMark(List()) == newest && InView(newest);
             return IsWindowEnabled(Form().Command2.window) != FALSE;
         },
         std::chrono::seconds(90)));
@@ -87,10 +89,10 @@ TEST_F(DownloadPace, FiveInFlightRowsInOrderAndTheSelectionFollowsTheNewest) {
 
     EXPECT_EQ(Header(2), gbk::kAllDone);
     for (int row = 0; row < kRows; ++row) {
-        EXPECT_EQ(Cell(row, 2), gbk::kDone) << "row " << row;
+        EXPECT_EQ(Cell(row, 2), row == kLast ? "" : gbk::kDone) << "row " << row;
         EXPECT_FALSE(Checked(row)) << "row " << row;
     }
-    EXPECT_EQ(ListTree(folder_.Path()).size(), static_cast<size_t>(kRows));
-    EXPECT_EQ(ListViewGetSelectionMark(List()), kRows - 1) << "the last row started is selected";
-    EXPECT_TRUE(InView(kRows - 1));
+    EXPECT_EQ(ListTree(folder_.Path()).size(), static_cast<size_t>(kRows - 1));
+    EXPECT_EQ(ListViewGetSelectionMark(List()), kLast - 1) << "the last row started is selected";
+    EXPECT_TRUE(InView(kLast - 1));
 }
