@@ -67,15 +67,14 @@ void MainWindow::ExpectStartState(const Expected& e) const {
     EXPECT_EQ(GetFocus(), Form().Text1.window);
 
     const HWND list = Form().ListView1.window;
-    const std::pair<const std::string&, int> columns[] = {
+    const std::tuple<std::string, int> columns[] = {
         {gbk::kNumberHeader, LVCFMT_CENTER}, {gbk::kLinkHeader, LVCFMT_LEFT}, {gbk::kStatusHeader, LVCFMT_CENTER}};
     for (int c = 0; c < 3; ++c) {
-        wchar_t header[64]{};
-        LVCOLUMNW column{LVCF_FMT | LVCF_WIDTH | LVCF_TEXT, 0, 0, header, 64, 0, 0, 0, 0, 0, 0};
-        SendMessageW(list, LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
-        EXPECT_EQ(Gbk(WString(header)), columns[c].first) << "column " << c;
-        EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, columns[c].second) << "column " << c;
-        EXPECT_EQ(column.cx, e.columns[c]) << "column " << c;
+        LVCOLUMNW column{LVCF_FMT | LVCF_WIDTH, 0, 0, nullptr, 0, 0, 0, 0, 0, 0, 0};
+        ListView_GetColumn(list, c, &column);
+        EXPECT_EQ(std::tuple(Header(c), column.fmt & LVCFMT_JUSTIFYMASK, column.cx),
+                  std::tuple_cat(columns[c], std::tuple(e.columns[c])))
+            << "column " << c;
     }
     EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0),
               LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
