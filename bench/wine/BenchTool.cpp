@@ -1,7 +1,7 @@
 // The benchmark program: the tool's own window and download path under Wine, against a loopback stand-in of the
 // site. One measurement per call, chosen by the first argument; the rest are key=value pairs:
 //   search    port= address= rows= runs= note= chunks=
-//             time of "查找图片" until the list is filled and painted, then where that time goes
+//             each run: time of "查找图片" until the list is filled and painted, then where that time goes
 //   memory    port= address= rows=              peak working set before and after one search
 //   download  port= address= rows= bytes= runs= name= [breakdown=1]
 //             search, then time of "下载选中" until the run has ended; the breakdown follows when asked for
@@ -64,21 +64,40 @@ bool SearchAll(BenchWindow& window, const std::string& address, int32_t rows, do
     return true;
 }
 
+// Each run: the search through the window, then its chunk requests alone and its rows alone, so that the three
+// figures of a run are taken under the same load.
 int Search(const Options& options) {
-    BenchWindow window(static_cast<int>(Number(options, "port", 0)));
+    const int port = static_cast<int>(Number(options, "port", 0));
+    BenchWindow window(port);
     if (!window.Ready()) return 2;
     const auto rows = static_cast<int32_t>(Number(options, "rows", 0));
-    std::vector<double> times;
+    std::vector<double> times, requests, rowTimes, checkTimes, shares;
     for (long long run = 0; run < Number(options, "runs", 3); ++run) {
         double seconds = 0;
         if (!SearchAll(window, Text(options, "address"), rows, seconds)) return 1;
-        PrintFigure("search_tool_run" + std::to_string(run + 1), seconds, "s");
+        const SearchBreakdown parts =
+            RunSearchBreakdown(port, Text(options, "note"), static_cast<int>(Number(options, "chunks", 0)), rows);
+        if (parts.failedRequests) {
+            PrintNote(std::to_string(parts.failedRequests) + " chunk requests failed");
+            return 1;
+        }
+        const std::string suffix = "_run" + std::to_string(run + 1);
+        PrintFigure("search_tool" + suffix, seconds, "s");
+        PrintFigure("search_breakdown_chunk_requests" + suffix, parts.chunkRequests, "s");
+        PrintFigure("search_breakdown_list_rows" + suffix, parts.listRows, "s");
+        PrintFigure("search_breakdown_check_all" + suffix, parts.checkAll, "s");
         times.push_back(seconds);
+        requests.push_back(parts.chunkRequests);
+        rowTimes.push_back(parts.listRows);
+        checkTimes.push_back(parts.checkAll);
+        shares.push_back(seconds - parts.chunkRequests);
     }
     PrintFigure("search_rows", rows, "pictures");
     PrintFigure("search_tool", Median(times), "s");
-    RunSearchBreakdown(static_cast<int>(Number(options, "port", 0)), Text(options, "note"),
-                       static_cast<int>(Number(options, "chunks", 0)), rows);
+    PrintFigure("search_breakdown_chunk_requests", Median(requests), "s");
+    PrintFigure("search_breakdown_list_rows", Median(rowTimes), "s");
+    PrintFigure("search_breakdown_check_all", Median(checkTimes), "s");
+    PrintFigure("search_window_share", Median(shares), "s (the search's time but its chunk requests)");
     return 0;
 }
 

@@ -102,10 +102,14 @@ class EventObserver final : public DownloadRunObserver {
     HANDLE ended_;
 };
 
-// The window's real list rows, every row taken as checked, with or without the scrolling to the row started.
+// The window's real list rows as a press takes them (every row counted as checked), with or without the selection
+// following the rows started.
 class ListRows final : public DownloadRows {
   public:
-    ListRows(HWND list, bool scroll) : rows_(list), scroll_(scroll) {}
+    ListRows(HWND list, const ListRowWriter& writer, bool scroll)
+        : rows_(list, writer.Queue(), writer.WakeWindow()), scroll_(scroll) {
+        rows_.TakeRows();
+    }
     int32_t RowCount() noexcept override { return rows_.RowCount(); }
     bool IsChecked(int32_t) noexcept override { return true; }
     RtString Link(int32_t row) noexcept override { return rows_.Link(row); }
@@ -121,18 +125,47 @@ class ListRows final : public DownloadRows {
     bool scroll_;
 };
 
+// The tool's downloader, counting the downloads inside it at once: the most, and the mean over the run.
+class CountingDownloader final : public PictureDownloader {
+  public:
+    bool DownloadToFile(const RtString& link, const std::wstring& folder, const RtString& fileName) noexcept override {
+        const auto start = BenchClock::now();
+        const int now = ++inFlight_;
+        for (int most = most_; now > most && !most_.compare_exchange_weak(most, now);) {
+        }
+        const bool done = downloader_.DownloadToFile(link, folder, fileName);
+        --inFlight_;
+        busy_ += std::chrono::duration_cast<std::chrono::microseconds>(BenchClock::now() - start).count();
+        return done;
+    }
+    int Most() const { return most_; }
+    double MeanOver(double seconds) const { return static_cast<double>(busy_) / 1e6 / seconds; }
+
+  private:
+    UrlPictureDownloader downloader_;
+    std::atomic<int> inFlight_{0};
+    std::atomic<int> most_{0};
+    std::atomic<int64_t> busy_{0};  // microseconds inside downloads, summed over all of them
+};
+
 // One run of the tool's download service over the rows; this thread dispatches the rows' requests meanwhile.
-double RunService(std::shared_ptr<DownloadRows> rows, const std::wstring& folder, HWND list = nullptr) {
+// Prints how many downloads were in flight at once, the most and the mean.
+double RunService(const std::string& name, std::shared_ptr<DownloadRows> rows, const std::wstring& folder,
+                  HWND list = nullptr) {
     // As the press of "下载选中" does: selection mark before the first row, so that each row started is selected
     // and scrolled to.
     if (list) ListViewSelectItem(list, -1);
     auto observer = std::make_shared<EventObserver>();
-    DownloadService service(std::move(rows), std::make_shared<UrlPictureDownloader>(),
-                            std::make_shared<Win32ThreadStarter>(), observer);
+    auto downloader = std::make_shared<CountingDownloader>();
+    DownloadService service(std::move(rows), downloader, std::make_shared<Win32ThreadStarter>(), observer);
     const auto start = BenchClock::now();
     if (!service.StartRun(folder)) return -1;
     if (!PumpUntil([&] { return observer->Wait(0); }, std::chrono::seconds(300))) return -1;
-    return SecondsSince(start);
+    const double seconds = SecondsSince(start);
+    PumpPending();  // the rows' last writes
+    PrintFigure("download_breakdown_" + name + "_most_in_flight", downloader->Most(), "downloads");
+    PrintFigure("download_breakdown_" + name + "_mean_in_flight", downloader->MeanOver(seconds), "downloads");
+    return seconds;
 }
 
 DWORD WINAPI EmptyThread(void*) noexcept {
@@ -181,13 +214,15 @@ void RunDownloadBreakdown(HWND list, const std::vector<std::string>& links, cons
 
     std::vector<RtString> rows;
     for (const std::string& link : links) rows.emplace_back(link);
-    seconds = RunService(std::make_shared<MemoryRows>(std::move(rows)), folder);
+    seconds = RunService("tool_run_without_list", std::make_shared<MemoryRows>(std::move(rows)), folder);
     Report("tool_run_without_list", seconds, folder, count, pictureBytes);
 
-    seconds = RunService(std::make_shared<ListRows>(list, false), folder, list);
+    const ListRowWriter writer(list);
+    seconds =
+        RunService("tool_run_list_without_scrolling", std::make_shared<ListRows>(list, writer, false), folder, list);
     Report("tool_run_list_without_scrolling", seconds, folder, count, pictureBytes);
 
-    seconds = RunService(std::make_shared<ListRows>(list, true), folder, list);
+    seconds = RunService("tool_run_list", std::make_shared<ListRows>(list, writer, true), folder, list);
     Report("tool_run_list", seconds, folder, count, pictureBytes);
 
     start = BenchClock::now();

@@ -9,17 +9,16 @@
 #include "services/ListView.h"
 #include "web/WebRequest.h"
 
-void RunSearchBreakdown(int port, const std::string& noteId, int chunks, int rows) {
+SearchBreakdown RunSearchBreakdown(int port, const std::string& noteId, int chunks, int rows) {
+    SearchBreakdown figures;
     const std::string base =
         "http://127.0.0.1:" + std::to_string(port) + std::string(kChunkEndpointPath) + "?id=" + noteId;
-    int failed = 0;
     auto start = BenchClock::now();
     for (int chunk = 0; chunk < chunks; ++chunk) {
         const std::string address = chunk == 0 ? base : base + ChunkQuerySuffix(static_cast<uint32_t>(chunk));
-        failed += HttpGet(RtString(address)).empty();
+        figures.failedRequests += HttpGet(RtString(address)).empty();
     }
-    PrintFigure("search_breakdown_chunk_requests", SecondsSince(start), "s");
-    PrintFigure("search_breakdown_chunk_requests_failed", failed, "requests");
+    figures.chunkRequests = SecondsSince(start);
 
     const HWND list = TheMainForm().ListView1.window;
     ListViewDeleteAllItems(list);
@@ -30,6 +29,12 @@ void RunSearchBreakdown(int port, const std::string& noteId, int chunks, int row
         sink.AddPicture("http://127.0.0.1:" + std::to_string(port) + "/pic/" + std::to_string(row) + ".jpg");
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    PrintFigure("search_breakdown_list_rows", SecondsSince(start), "s");
+    figures.listRows = SecondsSince(start);
+    start = BenchClock::now();
+    ShowWindow(list, SW_HIDE);  // as the search checks them
+    ListViewSetCheckState(list, -1, true);
+    ShowWindow(list, SW_SHOW);
+    figures.checkAll = SecondsSince(start);
     ListViewDeleteAllItems(list);
+    return figures;
 }

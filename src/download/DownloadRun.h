@@ -32,8 +32,9 @@ struct PictureDownloader {
                                 const RtString& fileName) noexcept = 0;
 };
 
-// The rows of the picture list as the driver and the workers see them. Called on their threads; the Win32 side
-// carries each call over to the window thread.
+// The rows of the picture list as the driver and the workers see them. Called on their threads. Reads answer at
+// once; writes return at once and reach the list later, in the order they were made, so no download waits for
+// the window.
 struct DownloadRows {
     virtual ~DownloadRows() = default;
     virtual int32_t RowCount() noexcept = 0;

@@ -22,35 +22,6 @@ DWORD WINAPI RunThreadBody(void* parameter) noexcept {
 
 }  // namespace
 
-int32_t ListViewDownloadRows::RowCount() noexcept {
-    return ListViewGetItemCount(list_);
-}
-
-bool ListViewDownloadRows::IsChecked(int32_t row) noexcept {
-    return ListViewGetCheckState(list_, row);
-}
-
-RtString ListViewDownloadRows::Link(int32_t row) noexcept {
-    return ListViewGetItemText(list_, row, kLinkColumn).ToRtString();
-}
-
-void ListViewDownloadRows::SetStatus(int32_t row, const RtString& text) noexcept {
-    ListViewSetItemText(list_, row, kStatusColumn, WString(text));
-}
-
-void ListViewDownloadRows::Uncheck(int32_t row) noexcept {
-    ListViewSetCheckState(list_, row, false);
-}
-
-void ListViewDownloadRows::ShowProgress(int32_t row) noexcept {
-    if (ListViewGetSelectionMark(list_) < row) ListViewSelectItem(list_, row);
-    ListViewEnsureSelectionVisible(list_);
-}
-
-void ListViewDownloadRows::SetStatusHeader(const RtString& text) noexcept {
-    ListViewSetColumnText(list_, kStatusColumn, WString(text));
-}
-
 bool UrlPictureDownloader::DownloadToFile(const RtString& link, const std::wstring& folder,
                                           const RtString& fileName) noexcept {
     return DownloadUrlToFile(WideFromText(link), folder + WideFromText(fileName), limits_).done;
@@ -71,12 +42,21 @@ bool Win32ThreadStarter::Start(std::function<void()> body) noexcept {
 PictureDownloads::PictureDownloads(HWND list, std::shared_ptr<DownloadRunObserver> observer,
                                    const DownloadLimits& limits)
     : list_(list),
-      service_(std::make_shared<ListViewDownloadRows>(list), std::make_shared<UrlPictureDownloader>(limits),
-               std::make_shared<Win32ThreadStarter>(), std::move(observer)) {}
+      writer_(list),
+      rows_(std::make_shared<ListViewDownloadRows>(list, writer_.Queue(), writer_.WakeWindow())),
+      service_(rows_, std::make_shared<UrlPictureDownloader>(limits), std::make_shared<Win32ThreadStarter>(),
+               std::move(observer)) {}
 
 void PictureDownloads::StartDownloads(HWND folderBox) {
     if (service_.Running() || ListViewGetItemCount(list_) < 1) return;
     const std::wstring folder = TakeFolderFromBox(folderBox);
+    rows_->TakeRows();
     ListViewSelectItem(list_, -1);  // the driver then selects each row it starts, top to bottom
     service_.StartRun(folder);
+}
+
+void PictureDownloads::OnListItemChanged(const NMLISTVIEW& change) noexcept {
+    constexpr UINT kCheckBoxImage = 0xF000;  // the state image: checked or not
+    if (Running() && (change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & kCheckBoxImage))
+        rows_->CheckBoxChanged(change.iItem);
 }

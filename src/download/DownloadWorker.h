@@ -1,28 +1,16 @@
 #pragma once
 #include <memory>
+#include <utility>
 
 #include "download/DownloadRun.h"
+#include "download/ListRowWrites.h"
+#include "download/ListViewDownloadRows.h"
 #include "download/UrlDownload.h"
 #include "framework/Win32.h"
 
+#include <commctrl.h>
+
 // The download runs wired to the platform: the rows of a real list view, downloads through WinHTTP, CreateThread.
-
-// Column 1 of each row holds its link, column 2 its status. Every call is a synchronous request that the list's
-// own thread carries out, so the driver and the workers may call from theirs.
-class ListViewDownloadRows final : public DownloadRows {
-  public:
-    explicit ListViewDownloadRows(HWND list) noexcept : list_(list) {}
-    int32_t RowCount() noexcept override;
-    bool IsChecked(int32_t row) noexcept override;
-    RtString Link(int32_t row) noexcept override;
-    void SetStatus(int32_t row, const RtString& text) noexcept override;
-    void Uncheck(int32_t row) noexcept override;
-    void ShowProgress(int32_t row) noexcept override;
-    void SetStatusHeader(const RtString& text) noexcept override;
-
-  private:
-    HWND list_;  // not owned; a list that is gone answers nothing and changes nothing
-};
 
 class UrlPictureDownloader final : public PictureDownloader {
   public:
@@ -45,12 +33,17 @@ class PictureDownloads {
     // The observer hears when a run starts (window thread) and ends (a download thread: post to the window).
     PictureDownloads(HWND list, std::shared_ptr<DownloadRunObserver> observer, const DownloadLimits& limits = {});
 
-    // The click on "下载选中": takes the folder from the folder box (creating it when missing), clears the
-    // selection and starts the driver, then returns. Nothing at all when the list has no row or a run is going.
+    // The click on "下载选中": takes the folder from the folder box (creating it when missing) and the rows from the
+    // list, clears the selection and starts the driver, then returns. Nothing at all when the list has no row or a
+    // run is going.
     void StartDownloads(HWND folderBox);
     bool Running() const noexcept { return service_.Running(); }
+    // The list's notification that an item changed: keeps the check boxes the running driver reads current.
+    void OnListItemChanged(const NMLISTVIEW& change) noexcept;
 
   private:
-    HWND list_;  // not owned
+    HWND list_;             // not owned
+    ListRowWriter writer_;  // before the rows, which queue into it
+    std::shared_ptr<ListViewDownloadRows> rows_;
     DownloadService service_;
 };

@@ -89,8 +89,10 @@ void OnCommand(HWND, WPARAM wParam, LPARAM) noexcept {
 }
 
 void OnNotify(HWND, const NMHDR& header) noexcept {
-    if (header.idFrom == static_cast<UINT_PTR>(kListView1Id) && header.code == LVN_COLUMNCLICK)
-        CopyAllLinks(reinterpret_cast<const NMLISTVIEW&>(header));
+    if (header.idFrom != static_cast<UINT_PTR>(kListView1Id)) return;
+    if (header.code == LVN_COLUMNCLICK) CopyAllLinks(reinterpret_cast<const NMLISTVIEW&>(header));
+    if (header.code == LVN_ITEMCHANGED && downloads)
+        downloads->OnListItemChanged(reinterpret_cast<const NMLISTVIEW&>(header));
 }
 
 void OnShown(HWND form, LPARAM) noexcept {

@@ -34,10 +34,13 @@ WString FoundHeader(int32_t count) {
 
 }  // namespace
 
+ListViewPictureSink::ListViewPictureSink(HWND list) noexcept : list_(list), rows_(ListViewGetItemCount(list)) {}
+
 void ListViewPictureSink::AddPicture(std::string_view address) {
-    const int32_t row = ListViewGetItemCount(list_);
-    ListViewAddItem(list_, WString(DecimalText(row + 1)));
+    const int32_t row = ListViewInsertItem(list_, rows_, WString(DecimalText(rows_ + 1)));
+    if (row < 0) return;
     ListViewSetItemText(list_, row, kLinkColumn, WString(RtString(address)));
+    rows_ = row + 1;
 }
 
 const RtString& AllLinksText() noexcept {
@@ -71,9 +74,8 @@ void FindPictures(const PictureSearchControls& controls) noexcept {
 
     ShowNoteFolder(controls.folderBox, TheNoteSource().noteId);
     EnableControl(controls.findButton, true);
-    ShowControl(controls.list, false);  // one repaint for all the check boxes
-    const int32_t rows = ListViewGetItemCount(controls.list);
-    for (int32_t row = 0; row < rows; ++row) ListViewSetCheckState(controls.list, row, true);
+    ShowControl(controls.list, false);               // one repaint for all the check boxes
+    ListViewSetCheckState(controls.list, -1, true);  // every row, row 0 first, in one request
     ShowControl(controls.list, true);
     EnableControl(controls.downloadButton, true);
     ListViewSetColumnText(controls.list, kLinkColumn, FoundHeader(ListViewGetItemCount(controls.list)));

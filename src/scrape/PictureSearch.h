@@ -18,14 +18,15 @@ struct PictureSearchControls {
 };
 
 // Appends each new picture as a row: its number (rows before it + 1) in column 0, its address in column 1, the
-// status cell left empty.
+// status cell left empty. Counts the rows itself: every request to the list costs a round trip under Wine.
 class ListViewPictureSink final : public PictureSink {
   public:
-    explicit ListViewPictureSink(HWND list) noexcept : list_(list) {}
+    explicit ListViewPictureSink(HWND list) noexcept;
     void AddPicture(std::string_view address) override;
 
   private:
-    HWND list_;  // borrowed
+    HWND list_;     // borrowed
+    int32_t rows_;  // in the list; only this sink adds any while it lives
 };
 
 // Every picture address of the last search, each followed by CR LF, in the order of the rows.

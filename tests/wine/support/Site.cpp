@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 
 #include "framework/Win32.h"
@@ -12,15 +13,7 @@ namespace {
 
 constexpr char kChunkPath[] = "note/ajax/detail/getNoteDetailContentChunk";
 
-struct InternetHandle {
-    HINTERNET handle;
-    explicit InternetHandle(HINTERNET h) : handle(h) {}
-    ~InternetHandle() {
-        if (handle) WinHttpCloseHandle(handle);
-    }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-};
+using InternetHandle = std::unique_ptr<void, decltype(&WinHttpCloseHandle)>;
 
 std::string EscapeSlashes(std::string_view text) {
     std::string escaped;
@@ -50,20 +43,23 @@ std::string Site::Host() const {
 std::string Site::Call(const char* method, const std::string& target, std::string_view body) const {
     const std::wstring wideMethod(method, method + std::char_traits<char>::length(method));
     const std::wstring wideTarget(target.begin(), target.end());  // ASCII
-    InternetHandle session(WinHttpOpen(L"site-control", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0));
-    InternetHandle connection(WinHttpConnect(session.handle, L"127.0.0.1", static_cast<INTERNET_PORT>(port_), 0));
-    InternetHandle request(WinHttpOpenRequest(connection.handle, wideMethod.c_str(), wideTarget.c_str(), nullptr,
-                                              nullptr, nullptr, 0));
-    if (!request.handle) return {};
+    const InternetHandle session(WinHttpOpen(L"site", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0),
+                                 WinHttpCloseHandle);
+    const InternetHandle connection(
+        WinHttpConnect(session.get(), L"127.0.0.1", static_cast<INTERNET_PORT>(port_), 0), WinHttpCloseHandle);
+    const InternetHandle request(WinHttpOpenRequest(connection.get(), wideMethod.c_str(), wideTarget.c_str(), nullptr,
+                                                    nullptr, nullptr, 0),
+                                 WinHttpCloseHandle);
+    if (!request) return {};
     auto* data = const_cast<char*>(body.data());
     const auto size = static_cast<DWORD>(body.size());
-    if (!WinHttpSendRequest(request.handle, nullptr, 0, size ? data : nullptr, size, size, 0) ||
-        !WinHttpReceiveResponse(request.handle, nullptr))
+    if (!WinHttpSendRequest(request.get(), nullptr, 0, size ? data : nullptr, size, size, 0) ||
+        !WinHttpReceiveResponse(request.get(), nullptr))
         return {};
     std::string reply;
     char buffer[16384];
     DWORD got = 0;
-    while (WinHttpReadData(request.handle, buffer, sizeof(buffer), &got) && got > 0) reply.append(buffer, got);
+    while (WinHttpReadData(request.get(), buffer, sizeof(buffer), &got) && got > 0) reply.append(buffer, got);
     return reply;
 }
 

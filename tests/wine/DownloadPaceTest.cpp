@@ -1,0 +1,98 @@
+// The window during a download run: five pictures in flight together, rows marked in row order, the selection
+// following the newest started row and keeping it in view, every outcome in its row.
+#include <vector>
+
+#include "Form1Fixture.h"
+#include "scrape/NoteFetch.h"
+#include "support/ScratchFolder.h"
+#include "support/Site.h"
+
+namespace {
+
+constexpr int kRows = 30;  // more than the list shows at once, so that it must scroll
+constexpr int kLast = kRows - 1;
+
+class DownloadPace : public Form1Fixture {
+  protected:
+    void SetUp() override {
+        Form1Fixture::SetUp();
+        ASSERT_TRUE(site_.Running()) << "the loopback site runs beside the tests (tools/wine-ctest)";
+        ComposeChunkEndpointBase(site_.Host());
+    }
+    void TearDown() override {
+        Form1Fixture::TearDown();
+        ComposeChunkEndpointBase();
+    }
+
+    // The last row showing "正在下载" or an outcome, -1 when none; every row above it must show one too.
+    static int NewestMarked(int& gaps) {
+        int newest = -1;
+        gaps = 0;
+        for (int row = 0; row < kRows; ++row) {
+            if (Cell(row, 2).empty()) continue;
+            gaps += row - newest - 1;
+            newest = row;
+        }
+        return newest;
+    }
+    static bool InView(int row) {
+        const auto top = static_cast<int>(SendMessageW(List(), LVM_GETTOPINDEX, 0, 0));
+        const auto shown = static_cast<int>(SendMessageW(List(), LVM_GETCOUNTPERPAGE, 0, 0));
+        return row >= top && row < top + shown;
+    }
+
+    Site site_{"pace"};
+    ScratchFolder folder_;
+};
+
+}  // namespace
+
+TEST_F(DownloadPace, FiveInFlightRowsInOrderAndTheSelectionFollowsTheNewest) {
+    std::vector<std::vector<std::string>> chunks(3);
+    for (int n = 0; n < kRows; ++n) chunks[n / 10].push_back(std::to_string(n) + ".jpg");
+    site_.ServeNote(chunks);
+    site_.Serve("photos/*", "", "size=40000&delay_ms=600");  // long enough for five to be answered together
+    Search(site_.NoteAddress());
+    ASSERT_EQ(ListViewGetItemCount(List()), kRows);
+    SetControlText(Form().Text3.window, WString(folder_.Path()));
+    Press(Form().Command2);
+
+    // The first five in flight together, the sixth row marked and waiting for a slot.
+    ASSERT_TRUE(PumpUntil([&] { return site_.InFlight("photos/").first == 5 && Cell(5, 2) == gbk::kDownloading; }));
+    for (int row = 0; row < kRows; ++row) EXPECT_EQ(Cell(row, 2), row < 6 ? gbk::kDownloading : "") << "row " << row;
+    ListViewSetCheckState(List(), kLast, false);  // the user changes their mind before the walk gets there
+    // A busy window holds no download back: while it handles nothing, the ones that end make room for the next.
+    auto photoRequests = [&] {
+        size_t n = 0;
+        for (const std::string& target : site_.Targets()) n += target.starts_with("photos/");
+        return n;
+    };
+    for (int i = 0; i < 3000 && photoRequests() < 6; ++i) Sleep(10);
+    EXPECT_GE(photoRequests(), 6u) << "the sixth picture is asked for without the window's help";
+
+    int fiveTogether = 0, followed = 0;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            fiveTogether += site_.InFlight("photos/").first == 5;
+            int gaps = 0;
+            const int newest = NewestMarked(gaps);
+            EXPECT_EQ(gaps, 0) << "rows are marked in row order";
+            // Between two rounds of starts the selection catches up with the newest row and shows it.
+            followed +=
+                newest > 5 && newest < kLast - 1 && ListViewGetSelectionMark(List()) == newest && InView(newest);
+            return IsWindowEnabled(Form().Command2.window) != FALSE;
+        },
+        std::chrono::seconds(90)));
+    EXPECT_GT(fiveTogether, 0) << "five in flight again after the first round";
+    EXPECT_GT(followed, 0);
+    EXPECT_EQ(site_.InFlight("photos/").second, 5);
+
+    EXPECT_EQ(Header(2), gbk::kAllDone);
+    for (int row = 0; row < kRows; ++row) {
+        EXPECT_EQ(Cell(row, 2), row == kLast ? "" : gbk::kDone) << "row " << row;
+        EXPECT_FALSE(Checked(row)) << "row " << row;
+    }
+    EXPECT_EQ(ListTree(folder_.Path()).size(), static_cast<size_t>(kRows - 1));
+    EXPECT_EQ(ListViewGetSelectionMark(List()), kLast - 1) << "the last row started is selected";
+    EXPECT_TRUE(InView(kLast - 1));
+}
