@@ -33,7 +33,8 @@ bool Fetch(const std::wstring& link, HANDLE file, const DownloadLimits& limits, 
     if (!request.Send()) return gaveUp();
     outcome.httpStatus = request.Status();
     contentType = request.Header(L"Content-Type");
-    const bool encoded = !request.Header(L"Content-Encoding").empty();
+    const std::wstring coding = request.Header(L"Content-Encoding");
+    const bool encoded = !coding.empty() && _wcsicmp(coding.c_str(), L"identity") != 0;
     if (encoded && !decoded) return false;  // bytes in a coding nobody here decodes are no picture
     // A decoded reply's length counts encoded bytes, so it says nothing about the bytes that will arrive.
     outcome.announced = encoded ? 0 : request.AnnouncedLength().value_or(0);
