@@ -3,27 +3,14 @@
 #include <vector>
 
 #include "Form1Fixture.h"
-#include "scrape/NoteFetch.h"
-#include "support/ScratchFolder.h"
-#include "support/Site.h"
 
 namespace {
 
 constexpr int kRows = 30;  // more than the list shows at once, so that it must scroll
 constexpr int kLast = kRows - 1;
 
-class DownloadPace : public Form1Fixture {
+class DownloadPace : public SiteFixture {
   protected:
-    void SetUp() override {
-        Form1Fixture::SetUp();
-        ASSERT_TRUE(site_.Running()) << "the loopback site runs beside the tests (tools/wine-ctest)";
-        ComposeChunkEndpointBase(site_.Host());
-    }
-    void TearDown() override {
-        Form1Fixture::TearDown();
-        ComposeChunkEndpointBase();
-    }
-
     // The last row showing "正在下载" or an outcome, -1 when none; every row above it must show one too.
     static int NewestMarked(int& gaps) {
         int newest = -1;
@@ -41,7 +28,6 @@ class DownloadPace : public Form1Fixture {
         return row >= top && row < top + shown;
     }
 
-    Site site_{"pace"};
     ScratchFolder folder_;
 };
 

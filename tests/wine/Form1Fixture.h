@@ -10,11 +10,15 @@
 #include "framework/App.h"
 #include "framework/AppGdiplus.h"
 #include "framework/ControlObject.h"
+#include "framework/ModulePath.h"
 #include "framework/Win32.h"
 #include "mainform/Form1.h"
+#include "scrape/NoteFetch.h"
 #include "services/ListView.h"
 #include "services/WString.h"
 #include "support/Pump.h"
+#include "support/ScratchFolder.h"
+#include "support/Site.h"
 
 #include <commctrl.h>
 
@@ -96,4 +100,25 @@ class Form1Fixture : public ::testing::Test {
     GdiplusSession gdiplus_;
     HWND form_ = nullptr;
     int32_t recordsBefore_ = 0;
+};
+
+// The window with its chunk requests sent to a corner of the loopback site; the folder of that corner's note is
+// removed at the end.
+class SiteFixture : public Form1Fixture {
+  protected:
+    void SetUp() override {
+        Form1Fixture::SetUp();
+        ASSERT_TRUE(site_.Running()) << "the loopback site runs beside the tests (tools/wine-ctest)";
+        ComposeChunkEndpointBase(site_.Host());
+    }
+    void TearDown() override {
+        Form1Fixture::TearDown();
+        RemoveTree(noteFolder_);
+        ComposeChunkEndpointBase();
+    }
+
+    static std::wstring PicturesFolder() { return CurrentExecutablePath().folder + L"DadAzizEzaz\\"; }
+
+    Site site_{"note"};
+    const std::wstring noteFolder_ = PicturesFolder() + WString(site_.NoteId()).Str() + L"\\";
 };

@@ -8,11 +8,7 @@
 #include <vector>
 
 #include "Form1Fixture.h"
-#include "framework/ModulePath.h"
-#include "scrape/NoteFetch.h"
 #include "services/Clipboard.h"
-#include "support/ScratchFolder.h"
-#include "support/Site.h"
 
 namespace {
 
@@ -29,21 +25,8 @@ std::string EscapeSlashes(const std::string& text) {
     return escaped;
 }
 
-class Journey : public Form1Fixture {
+class Journey : public SiteFixture {
   protected:
-    void SetUp() override {
-        noteFolder_ = PicturesFolder() + WString(site_.NoteId()).Str() + L"\\";
-        Form1Fixture::SetUp();
-        ASSERT_TRUE(site_.Running()) << "the loopback site runs beside the tests (tools/wine-ctest)";
-        ComposeChunkEndpointBase(site_.Host());
-    }
-    void TearDown() override {
-        Form1Fixture::TearDown();
-        RemoveTree(noteFolder_);
-        ComposeChunkEndpointBase();
-    }
-
-    static std::wstring PicturesFolder() { return CurrentExecutablePath().folder + L"DadAzizEzaz\\"; }
     int RequestsFor(const std::string& target) const {
         int n = 0;
         for (const std::string& t : site_.Targets()) n += t == target;
@@ -57,9 +40,6 @@ class Journey : public Form1Fixture {
         EXPECT_TRUE(IsWindowEnabled(Form().Command1.window));
         EXPECT_TRUE(IsWindowEnabled(Form().Command2.window));
     }
-
-    Site site_{"journey"};
-    std::wstring noteFolder_;
 };
 
 }  // namespace

@@ -7,10 +7,6 @@
 #include <vector>
 
 #include "Form1Fixture.h"
-#include "framework/ModulePath.h"
-#include "scrape/NoteFetch.h"
-#include "support/ScratchFolder.h"
-#include "support/Site.h"
 
 #include <psapi.h>
 
@@ -32,28 +28,13 @@ size_t PeakMemoryMiB() {
     return counters.PeakWorkingSetSize >> 20;  // Wine keeps the peak of the working set (not of the page file)
 }
 
-class PicturesKept : public Form1Fixture {
+class PicturesKept : public SiteFixture {
   protected:
-    void SetUp() override {
-        noteFolder_ = CurrentExecutablePath().folder + L"DadAzizEzaz\\" + WString(site_.NoteId()).Str() + L"\\";
-        Form1Fixture::SetUp();
-        ASSERT_TRUE(site_.Running()) << "the loopback site runs beside the tests (tools/wine-ctest)";
-        ComposeChunkEndpointBase(site_.Host());
-    }
-    void TearDown() override {
-        Form1Fixture::TearDown();
-        RemoveTree(noteFolder_);
-        ComposeChunkEndpointBase();
-    }
-
     void ExpectStatuses(const std::vector<bool>& done) const {
         ASSERT_EQ(ListViewGetItemCount(List()), static_cast<int>(done.size()));
         for (size_t row = 0; row < done.size(); ++row)
             EXPECT_EQ(Cell(static_cast<int>(row), 2), done[row] ? gbk::kDone : gbk::kFailed) << "row " << row + 1;
     }
-
-    Site site_{"kept"};
-    std::wstring noteFolder_;
 };
 
 // The same with small download limits, so that a download that must end does so in seconds.
