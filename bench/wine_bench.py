@@ -6,7 +6,8 @@ with its ratio lines, tool time / baseline time. Talks only to 127.0.0.1.
   search    "查找图片" on a note of 200 chunks x 10 pictures, against one curl process fetching the same 200 chunk
             addresses on a new connection each (as the tool does); the keep-alive figure beside it
   download  "下载选中" on 200 pictures, five at a time, against curl --parallel --parallel-max 5: shaped like a
-            distant host (512 KiB, five runs, each run's ratio), then unshaped (1 MiB, with the breakdown); the most
+            distant host (512 KiB, five runs, each run's ratio), then unshaped (1 MiB, with the breakdown:
+            layers from WinHTTP alone up to the window's run, and the steps of one download timed one by one); the most
             picture requests in flight at once, as the site saw them
   memory    peak working set of the tool after a search that lists 10,000 pictures
 """
@@ -166,6 +167,23 @@ def curl_download(site, count, picture_bytes, runs, name):
     return times
 
 
+def curl_one_at_a_time(arguments, count, picture_bytes):
+    """Seconds for one curl process fetching the first pictures one after another, on a site of its own."""
+    with Site(*arguments) as site:
+        folder = tempfile.mkdtemp(prefix="bench-curl-")
+        config = curl_config(site.picture_urls(count), folder)
+        try:
+            seconds = timed(["curl", "-s", "-f", "-K", config])
+            whole = sum(os.path.getsize(os.path.join(folder, "%d.jpg" % (n + 1))) == picture_bytes
+                        for n in range(count))
+            if whole != count:
+                raise RuntimeError("curl saved %d of %d pictures whole" % (whole, count))
+        finally:
+            os.unlink(config)
+            shutil.rmtree(folder, ignore_errors=True)
+    return seconds
+
+
 def download(tool, runs, shaped):
     """Each party has a site of its own, so that the site's count of requests in flight is that party's alone."""
     name = "shaped" if shaped else "unshaped"
@@ -189,11 +207,13 @@ def download(tool, runs, shaped):
         figure("download_shaped_ratio_worst", max(ratios), "ratio (the worst run; target <= 1.15 in each)")
         figure("download_shaped_ratio", statistics.median(ratios), "ratio (median of the runs)")
         return
-    for layer in ("wininet_read_loop", "urldownload_alone", "urldownload_cache_delete", "tool_download_call",
-                  "tool_run_without_list", "tool_run_list_without_scrolling", "tool_run_list"):
+    for layer in ("winhttp_read_loop", "web_request_loop", "tool_download_call", "tool_run_without_list", "tool_run_list_without_scrolling", "tool_run_list"):
         key = "download_breakdown_" + layer
         if key in figures:
             figure(key + "_vs_curl", figures[key] / statistics.median(curl), "ratio")
+    one_at_a_time = curl_one_at_a_time(arguments, 40, picture_bytes)
+    figure("download_steps_curl_one_at_a_time", 1000 * one_at_a_time / 40,
+           "ms/picture (one curl process, the first 40 pictures one after another, beside download_steps_*)")
     figure("download_unshaped_ratio", figures["download_unshaped_tool"] / statistics.median(curl),
            "ratio (tool / curl --parallel-max 5; target <= 2)")
 
