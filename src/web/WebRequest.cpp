@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <condition_variable>
 #include <cwchar>
 #include <memory>
@@ -62,7 +63,10 @@ bool WebRequest::SetLimitsToTimeLeft() noexcept {
         return false;
     }
     const int limit = static_cast<int>(std::min<int64_t>(left, INT_MAX));
+    // Setting them costs more than a read of what has arrived: within a quarter second of the time left they stay.
+    if (limitSet_ >= 0 && std::abs(limit - limitSet_) < 250) return true;
     DWORD headersLimit = static_cast<DWORD>(limit);
+    limitSet_ = limit;
     return Succeeded(WinHttpSetTimeouts(request_.Get(), limit, limit, limit, limit)) &&
            Succeeded(WinHttpSetOption(request_.Get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersLimit,
                                       sizeof(headersLimit)));

@@ -57,6 +57,7 @@ class WebRequest {
     bool SetLimitsToTimeLeft() noexcept;
 
     Clock::time_point deadline_;
+    int limitSet_ = -1;  // the platform's limits as last set, in milliseconds; -1 before the first
     HRESULT lastResult_ = S_OK;
     // Closed in reverse order: the request, then its connection, then the session.
     UniqueInternet session_;
