@@ -9,8 +9,6 @@
 #include <string>
 #include <string_view>
 #include <thread>
-#include <tuple>
-#include <vector>
 
 #include "framework/AppIcons.h"
 #include "framework/ModulePath.h"
@@ -40,6 +38,12 @@ struct ProgramResources : ::testing::Test {
         return loaded ? std::string_view(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found))
                       : std::string_view();
     }
+    // The image Windows picks from an icon group for a size.
+    std::string_view Image(const wchar_t* group, int size) const {
+        auto* entries = reinterpret_cast<BYTE*>(const_cast<char*>(Bytes(RT_GROUP_ICON, group).data()));
+        const int id = entries ? LookupIconIdFromDirectoryEx(entries, TRUE, size, size, LR_DEFAULTCOLOR) : 0;
+        return Bytes(RT_ICON, MAKEINTRESOURCEW(id));
+    }
 };
 
 }  // namespace
@@ -49,20 +53,18 @@ TEST(ListViewHelpers, RowsCellsChecksAndTheSelectionReadBackAsSetAlsoFromAWorker
     const TestForm form(600, 400);
     const HWND list = form.Add(L"LISTVIEW", 105, 10, 10, 500, 200, WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    ASSERT_EQ(ListViewInsertColumn(list, 0, WString(L"\u5E8F\u53F7"), kColumnCentre, 50), 0);
-    ASSERT_EQ(ListViewInsertColumn(list, 1, WString(L"link"), kColumnLeft, 300), 1);
-    ASSERT_EQ(ListViewInsertColumn(list, 2, WString(L"status"), kColumnCentre, 80), 2);
+    for (int c = 0; c < 3; ++c) ASSERT_EQ(ListViewInsertColumn(list, c, WString(L"\u5E8F\u53F7"), kColumnLeft, 150), c);
     ListViewAddItem(list, WString(L"x"));
     ListViewDeleteAllItems(list);
     for (int n = 0; n < 40; ++n) {
         ASSERT_EQ(ListViewAddItem(list, WString(int32_t{n + 1})), n) << "a new row goes to the end";
         ListViewSetItemText(list, n, 1, WString(L"http://127.0.0.1/" + std::to_wstring(n) + L".jpg"));
+        EXPECT_FALSE(ListViewGetCheckState(list, n)) << "rows start unchecked";
+        ListViewSetCheckState(list, n, true);
     }
-    EXPECT_EQ(ListViewGetItemCount(list), 40);
-    EXPECT_EQ(ListViewGetItemText(list, 2, 1).Str(), L"http://127.0.0.1/2.jpg");
-    EXPECT_EQ(ListViewGetItemText(list, 70, 1).Str(), L"") << "a row that does not exist";
-    EXPECT_FALSE(ListViewGetCheckState(list, 0)) << "rows start unchecked";
-    for (int n = 0; n < 40; ++n) ListViewSetCheckState(list, n, true);
+    EXPECT_EQ(std::tuple(ListViewGetItemCount(list), ListViewGetItemText(list, 2, 1).Str(),
+                         ListViewGetItemText(list, 70, 1).Str()),
+              std::tuple(40, std::wstring(L"http://127.0.0.1/2.jpg"), std::wstring()));  // row 70 does not exist
 
     // Download workers select, scroll to, write and uncheck rows from their own threads while the window thread pumps.
     std::atomic<bool> done{false};
@@ -78,13 +80,15 @@ TEST(ListViewHelpers, RowsCellsChecksAndTheSelectionReadBackAsSetAlsoFromAWorker
     EXPECT_TRUE(PumpUntil([&] { return done.load(); }, std::chrono::seconds(20)));
     worker.join();
     for (int n = 0; n < 40; ++n) {
-        EXPECT_EQ(ListView_GetCheckState(list, n) != 0, n % 3 != 0) << "row " << n;
-        EXPECT_EQ(ListViewGetItemText(list, n, 2).Str(), n % 3 ? L"" : L"done") << "row " << n;
+        EXPECT_EQ(std::pair(ListView_GetCheckState(list, n) != 0, ListViewGetItemText(list, n, 2).Str()),
+                  std::pair(n % 3 != 0, std::wstring(n % 3 ? L"" : L"done")))
+            << "row " << n;
     }
-    EXPECT_EQ(ListViewGetSelectionMark(list), 39);
-    EXPECT_EQ(SendMessageW(list, LVM_GETITEMSTATE, 39, LVIS_SELECTED | LVIS_FOCUSED), LVIS_SELECTED | LVIS_FOCUSED);
     const auto top = SendMessageW(list, LVM_GETTOPINDEX, 0, 0);
     EXPECT_TRUE(top <= 39 && top + SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0) >= 39) << "the row is in view";
+    EXPECT_EQ(std::pair(ListViewGetSelectionMark(list),
+                        SendMessageW(list, LVM_GETITEMSTATE, 39, LVIS_SELECTED | LVIS_FOCUSED)),
+              std::pair(39, LRESULT{LVIS_SELECTED | LVIS_FOCUSED}));
 }
 
 TEST(Clipboard, TextRoundTripsByteForByteAsZeroEnded8BitTextAndEmptyTextIsNotWritten) {
@@ -108,25 +112,16 @@ TEST(TextModel, TextCrossesToWindowsAndBackThroughCodePage936) {
     EXPECT_EQ(std::wstring(bstr.Get(), SysStringLen(bstr.Get())), kCaptionWide);
 }
 
-TEST_F(ProgramResources, TheShellAndFormIconGroupsHoldTheSameBitmapAtEverySize) {
-    // The image Windows picks for each size is that size, and a bitmap (which every Windows reads), not a PNG.
-    for (auto [size, bits] : {std::pair{16, 8}, {24, 8}, {32, 8}, {48, 8}, {256, 32}}) {
-        std::vector<std::string_view> images;
-        for (const wchar_t* group : {L"AAAAA_APPICON", L"ICON_DOWNPIC"}) {
-            auto* entries = reinterpret_cast<BYTE*>(const_cast<char*>(Bytes(RT_GROUP_ICON, group).data()));
-            const int id = entries ? LookupIconIdFromDirectoryEx(entries, TRUE, size, size, LR_DEFAULTCOLOR) : 0;
-            images.push_back(Bytes(RT_ICON, MAKEINTRESOURCEW(id)));
-            BITMAPINFOHEADER header{};
-            std::memcpy(&header, images.back().data(), std::min(images.back().size(), sizeof header));
-            EXPECT_EQ(std::tuple(header.biSize, header.biWidth, int{header.biBitCount}),
-                      std::tuple(DWORD{sizeof header}, LONG{size}, bits))
-                << size << " px in " << group;
-        }
-        EXPECT_EQ(images[0], images[1]) << "the same picture at " << size << " px";
+TEST_F(ProgramResources, TheProgramsIconIsABitmapAtEverySizeAndAFormShowsTheSamePictureAtFortyEightAndThirtyTwo) {
+    // Windows picks an image of each size from the program's first group: a bitmap, which every Windows reads.
+    for (int size : {16, 24, 32, 48, 256}) {
+        const std::string_view image = Image(L"AAAAA_APPICON", size);
+        BITMAPINFOHEADER header{};
+        std::memcpy(&header, image.data(), std::min(image.size(), sizeof header));
+        EXPECT_EQ(std::tuple(header.biSize, header.biWidth, image == Image(L"ICON_DOWNPIC", size)),
+                  std::tuple(DWORD{sizeof header}, LONG{size}, true))
+            << size << " px, the same in the form's group";
     }
-}
-
-TEST_F(ProgramResources, AFormTakesTheGroupsFortyEightAndThirtyTwoPixelImagesAsItsIcons) {
     const TestForm form(100, 60);
     SetFormIcons(form.Window(), *form.Record(), module);
     for (auto [which, size] : {std::pair{ICON_BIG, 48}, {ICON_SMALL, 32}}) {
@@ -134,7 +129,7 @@ TEST_F(ProgramResources, AFormTakesTheGroupsFortyEightAndThirtyTwoPixelImagesAsI
         ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(SendMessageW(form.Window(), WM_GETICON, which, 0)), &icon));
         BITMAP color{};
         GetObjectW(icon.hbmColor, sizeof color, &color);
-        EXPECT_EQ(std::pair(color.bmWidth, color.bmHeight), std::pair(LONG{size}, LONG{size}));
+        EXPECT_EQ(color.bmWidth, size);
         DeleteObject(icon.hbmColor);
         DeleteObject(icon.hbmMask);
     }
@@ -151,29 +146,19 @@ TEST_F(ProgramResources, TheManifestAsksForCommonControlsSixAndPerMonitorDpi) {
 }
 
 TEST_F(ProgramResources, TheVersionBlockNamesTheProductItsMakerAndVersionOne) {
-    // The system's own reader, looked up by name: the build links no import library for version.dll.
+    // What the file's properties show, read by the system's own reader (looked up by name: no import library).
     const auto query = reinterpret_cast<BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT)>(
         reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"version.dll"), "VerQueryValueW")));
     const std::string_view block = Bytes(RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO));
-    ASSERT_TRUE(query != nullptr && !block.empty());
-    const auto at = [&](const std::wstring& path) {
-        void* value = nullptr;
-        UINT length = 0;
-        return query(block.data(), path.c_str(), &value, &length) ? value : nullptr;
-    };
-    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(at(L"\\"));
-    const auto* translation = static_cast<const WORD*>(at(L"\\VarFileInfo\\Translation"));
-    ASSERT_TRUE(fixed && translation);
-    EXPECT_EQ(std::tuple(fixed->dwSignature, fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
-                         fixed->dwProductVersionLS, fixed->dwFileType),
-              std::tuple(0xFEEF04BDu, 0x00010000u, 0u, 0x00010000u, 0u, static_cast<DWORD>(VFT_APP)));
-    EXPECT_EQ(std::pair(translation[0], translation[1]), std::pair(WORD{0x0804}, WORD{0x04E4}));
+    void* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(query && query(block.data(), L"\\", &fixed, &length));
+    EXPECT_EQ(static_cast<VS_FIXEDFILEINFO*>(fixed)->dwFileVersionMS, 0x00010000u);
     for (auto [key, shown] : {std::pair{L"CompanyName", L"Quellan"},
-                              {L"ProductName", L"Voyanta原图批量下载"},
                               {L"FileDescription", L"Voyanta原图批量下载"},
-                              {L"FileVersion", L"1.0.0.0"},
                               {L"ProductVersion", L"1.0.0.0"}}) {
-        const auto* text = static_cast<const wchar_t*>(at(std::wstring(L"\\StringFileInfo\\040904E4\\") + key));
-        EXPECT_EQ(std::wstring(text ? text : L"(none)"), shown) << key;
+        void* text = nullptr;
+        query(block.data(), (std::wstring(L"\\StringFileInfo\\040904E4\\") + key).c_str(), &text, &length);
+        EXPECT_EQ(std::wstring(text ? static_cast<const wchar_t*>(text) : L"(none)"), shown) << key;
     }
 }

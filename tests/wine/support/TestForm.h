@@ -1,21 +1,44 @@
 #pragma once
+// A form built the way the tool builds its own (FormWindow, record, form procedure), shown without activation at the
+// top left of the screen, and what a window shows read back as pixels.
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
+#include "framework/ControlObject.h"
+#include "framework/Controls.h"
 #include "framework/FormProcedure.h"
 #include "framework/FormWindow.h"
 #include "framework/Win32.h"
+#include "support/Pump.h"
 
-// A form built the way the tool builds its own (FormWindow, record, form procedure), shown without activation at the
-// top left of the screen. Without a frame its client area is the given pixels; with ratios 1 design units are pixels.
-// The window owns the FormWindow and every record; the destructor destroys the window, which frees them.
+// Without a frame its client area is the given pixels; with ratios 1 design units are pixels. The window owns the
+// FormWindow and every record; the destructor destroys the window, which frees them.
 class TestForm {
   public:
-    TestForm(int32_t width, int32_t height, WNDPROC procedure = PlainFormProcedure);
-    ~TestForm();
+    TestForm(int32_t width, int32_t height, WNDPROC procedure = PlainFormProcedure) {
+        // A class keeps the procedure it was registered with: one class per procedure.
+        auto form =
+            std::make_unique<FormWindow>(L"FwTestForm" + std::to_wstring(reinterpret_cast<uintptr_t>(procedure)));
+        form->ratioX = form->ratioY = 1.0f;
+        window_ = CreateFormWindow(*form, nullptr, L"Test form", procedure, 0, 0, width, height,
+                                   WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW);
+        if (window_ == nullptr) return;
+        form.release();  // the window's WM_DESTROY deletes it from now on
+        AttachFormRecord(window_, record_ = NewControlObject());
+        ShowWindow(window_, SW_SHOWNOACTIVATE);
+        PumpPending();
+    }
+    ~TestForm() {
+        if (IsWindow(window_)) DestroyWindow(window_);
+        PumpPending();
+    }
     TestForm(const TestForm&) = delete;
     TestForm& operator=(const TestForm&) = delete;
 
@@ -24,49 +47,82 @@ class TestForm {
     FormWindow* Frame() const { return FormWindowFromHandle(window_); }
     // A control made by type name, with its record, subclassed with the generic control procedure.
     HWND Add(std::wstring_view type, int32_t id, int32_t x, int32_t y, int32_t width, int32_t height,
-             int32_t style = -1) const;
+             int32_t style = -1) const {
+        const HWND control = AddControl(*Frame(), type, nullptr, id, L"", x, y, width, height, style, -1, nullptr,
+                                        ClassicSubclass(PlainControlProcedure));
+        if (control == nullptr) return nullptr;
+        ControlObject* record = NewControlObject();
+        std::tie(record->left, record->top, record->width, record->height) = std::tie(x, y, width, height);
+        AttachControlRecord(control, record);
+        return control;
+    }
 
   private:
     HWND window_ = nullptr;
     ControlObject* record_ = nullptr;
 };
 
-// The client area's pixels as 0x00RRGGBB, read back after a forced, synchronous repaint with its background. A pixel
-// counts as differing from a colour when one of its channels is more than 40 away.
+// The client area's pixels as GDI colours (0x00BBGGRR), read back after a forced, synchronous repaint.
 struct ClientPixels {
-    int32_t width = 0;
-    int32_t height = 0;
-    std::vector<uint32_t> pixels;
+    int32_t width = 0, height = 0;
+    std::vector<COLORREF> pixels;
 
-    uint32_t At(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-    int CountDiffering(const RECT& area, uint32_t rgb) const;
-    // The smallest rectangle holding every pixel of the area that differs from the background; empty when none does.
-    RECT InkBounds(const RECT& area, uint32_t background) const;
+    COLORREF At(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    // The pixels of the area that differ from a colour (a channel more than 40 away): how many, and the smallest
+    // rectangle holding them (empty when none does).
+    struct Ink {
+        int count = 0;
+        RECT box{};
+    };
+    Ink InkOf(const RECT& area, COLORREF colour) const {
+        Ink ink{0, {area.right, area.bottom, area.left, area.top}};
+        for (LONG y = std::max<LONG>(area.top, 0); y < std::min<LONG>(area.bottom, height); ++y) {
+            for (LONG x = std::max<LONG>(area.left, 0); x < std::min<LONG>(area.right, width); ++x) {
+                const auto away = [&](int shift) {
+                    return std::abs(int(At(x, y) >> shift & 0xFF) - int(colour >> shift & 0xFF)) > 40;
+                };
+                if (!away(0) && !away(8) && !away(16)) continue;
+                ++ink.count;
+                ink.box = {std::min(ink.box.left, x), std::min(ink.box.top, y), std::max(ink.box.right, x + 1),
+                           std::max(ink.box.bottom, y + 1)};
+            }
+        }
+        if (ink.count == 0) ink.box = {};
+        return ink;
+    }
 };
-ClientPixels CaptureClient(HWND window);
+inline ClientPixels CaptureClient(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT client{};
+    GetClientRect(window, &client);
+    ClientPixels p{client.right, client.bottom, std::vector<COLORREF>(client.right * client.bottom)};
+    const HDC dc = GetDC(window), memory = CreateCompatibleDC(dc);
+    const HBITMAP bitmap = CreateCompatibleBitmap(dc, p.width, p.height);
+    SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, p.width, p.height, dc, 0, 0, SRCCOPY);
+    DeleteDC(memory);  // which lets the bitmap go
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), p.width, -p.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    GetDIBits(dc, bitmap, 0, p.height, p.pixels.data(), &info, DIB_RGB_COLORS);  // top-down rows of 0x00RRGGBB
+    ReleaseDC(window, dc);
+    DeleteObject(bitmap);
+    for (COLORREF& c : p.pixels) c = RGB(c >> 16 & 0xFF, c >> 8 & 0xFF, c & 0xFF);
+    return p;
+}
 
-// A window's class; a font's description; a control's font, and its left, top, width and height in its parent.
-inline std::wstring ClassOf(HWND window) {
-    wchar_t name[64]{};
-    GetClassNameW(window, name, 64);
-    return name;
+// A font's face, height, weight, italic, underline, strike-out and quality; a control's font.
+using FontShown = std::tuple<std::wstring, LONG, LONG, BYTE, BYTE, BYTE, BYTE>;
+inline FontShown Shown(HFONT font) {
+    LOGFONTW f{};
+    GetObjectW(font, sizeof f, &f);
+    return {f.lfFaceName, f.lfHeight, f.lfWeight, f.lfItalic, f.lfUnderline, f.lfStrikeOut, f.lfQuality};
 }
-inline LOGFONTW Describe(HFONT font) {
-    LOGFONTW description{};
-    GetObjectW(font, sizeof(description), &description);
-    return description;
+inline HFONT FontOf(HWND control) {
+    return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
 }
-inline LOGFONTW FontOf(HWND control) {
-    return Describe(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-}
+// A control's left, top, width and height in its parent.
 inline std::array<LONG, 4> ChildBox(HWND control) {
     RECT r{};
     GetWindowRect(control, &r);
     MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-}
-
-// 0x00BBGGRR (GDI) -> 0x00RRGGBB (captured pixels).
-constexpr uint32_t PixelFromColorRef(uint32_t colorRef) {
-    return (colorRef & 0xFF) << 16 | (colorRef & 0xFF00) | (colorRef >> 16 & 0xFF);
 }
