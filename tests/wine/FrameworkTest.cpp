@@ -22,24 +22,14 @@ HWND MakeForm(const wchar_t* className, HWND parent = nullptr, DWORD style = WS_
     return window;
 }
 
-// What the event form below saw: clicks, the value it was shown with, its owner then, and its record at destruction.
-struct {
-    std::vector<int> clicks;
-    LPARAM shownValue = 0;
-    bool ownerDisabled = false, recordAtDestroy = false;
-    HWND owner = nullptr;
-} gSeen;
-LRESULT CALLBACK EventForm(HWND form, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    static const FormEvents events{
-        [](HWND, WPARAM w, LPARAM) noexcept {
-            if (HIWORD(w) == BN_CLICKED) gSeen.clicks.push_back(LOWORD(w));
-        },
-        nullptr,
-        [](HWND form, LPARAM value) noexcept {
-            std::tie(gSeen.shownValue, gSeen.ownerDisabled) = std::tuple(value, !IsWindowEnabled(gSeen.owner));
-            PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
-        },
-        [](HWND form) noexcept { gSeen.recordAtDestroy = FindControlObject(form) != nullptr; }};
+// A form that, shown inside the modal loop, notes whether its owner is disabled and closes.
+HWND gOwner = nullptr;
+bool gOwnerDisabled = false;
+LRESULT CALLBACK ClosingForm(HWND form, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    static const FormEvents events{nullptr, nullptr, [](HWND form, LPARAM) noexcept {
+                                       gOwnerDisabled = !IsWindowEnabled(gOwner);
+                                       PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
+                                   }};
     return FormProcedure(form, message, wParam, lParam, events);
 }
 
@@ -85,8 +75,6 @@ TEST(FormClasses, AreRegisteredOnceAndAnewOnceRemoved) {
 
 TEST(DpiFonts, DescriptorsGiveFontsAtTheScreenDpiEachMadeOnceAndNotCachedWhenNotMade) {
     ASSERT_EQ(ScreenDpiY(), 96);
-    EXPECT_EQ(Shown(FontFromDescriptor("Microsoft YaHei,9,0")),
-              FontShown(L"Microsoft YaHei", -12, 400, 0, 0, 0, DEFAULT_QUALITY));
     EXPECT_EQ(Shown(FontFromDescriptor("Arial,20,1,1,1,1")),
               FontShown(L"Arial", -27, 700, 1, 1, 1, ANTIALIASED_QUALITY));  // antialiased from 16 points
     const size_t cached = FontCacheSize();
@@ -125,66 +113,54 @@ TEST(ControlProperties, AControlIsPaintedInItsOwnColoursElseTheFormsElseTheButto
               std::pair(Shown(FontFromDescriptor("Arial,14")), LRESULT{MAKELRESULT(7, 9)}));
 }
 
-TEST(FormLifecycle, EventsArriveTheModalLoopEndsWithTheFormAndItsDestructionFreesEveryRecord) {
+TEST(FormLifecycle, TheModalLoopEndsWithTheFormAndItsDestructionFreesEveryRecord) {
     const TestForm owner(300, 200);
-    gSeen.owner = owner.Window();
+    gOwner = owner.Window();
     const auto before = std::tuple(HandleTableCount(), LiveControlObjectCount(), LiveFormWindowCount());
-    const auto [table, records, frames] = before;
-    HWND window = nullptr, edit = nullptr, button = nullptr;
+    HWND window = nullptr, edit = nullptr, list = nullptr;
     {
-        const TestForm form(400, 300, EventForm);
+        const TestForm form(400, 300, ClosingForm);
         window = form.Window();
         edit = form.Add(L"TextBox", 102, 10, 10, 200, 24);  // type names in any case
-        button = form.Add(L"button", 103, 220, 10, 80, 24);
+        list = form.Add(L"listview", 105, 10, 50, 300, 200);
         AddWindowlessLabel(window, "Label1", 104, L"a", 0, 0, 10, 10);
-        EXPECT_EQ(std::pair(HandleTableCount(), LiveControlObjectCount()), std::pair(table + 3, records + 4));
-        SendMessageW(button, BM_CLICK, 0, 0);
-        EXPECT_EQ(gSeen.clicks, std::vector<int>{103});
         DestroyWindow(edit);
-        EXPECT_EQ(LiveControlObjectCount(), records + 3) << "a control destroyed alone frees its record";
-        PostFormShown(window, 42);
+        EXPECT_EQ(LiveControlObjectCount(), std::get<1>(before) + 3) << "a control destroyed alone frees its record";
+        PostFormShown(window, 0);
         // A loop that missed the form's end would end on this quit message, the form still there.
         const UINT_PTR guard = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(7); });
         EXPECT_EQ(ShowModal(form.Frame(), kModal, window, owner.Window(), SW_SHOWNORMAL, 0), 0);
         KillTimer(nullptr, guard);
     }
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(gSeen.shownValue, 42);
-    EXPECT_TRUE(gSeen.ownerDisabled && IsWindowEnabled(owner.Window())) << "the owner is disabled meanwhile";
-    EXPECT_TRUE(gSeen.recordAtDestroy) << "the form's destroy event runs before its records go";
+    EXPECT_TRUE(!IsWindow(window) && gOwnerDisabled && IsWindowEnabled(owner.Window())) << "owner disabled meanwhile";
     EXPECT_EQ(std::tuple(HandleTableCount(), LiveControlObjectCount(), LiveFormWindowCount()), before);
-    for (HWND h : {window, edit, button}) EXPECT_EQ(HandleTableFind(h), nullptr);
+    EXPECT_TRUE(HandleTableFind(edit) == nullptr && HandleTableFind(list) == nullptr);
 }
 
-TEST(PaintedLabels, FillBorderTextColourAndAlignmentAsSetAndHiddenOrClearLabelsShowNothing) {
+TEST(PaintedLabels, FillBorderAndTextColourAsSetAndHiddenOrClearLabelsShowNothing) {
     const GdiplusSession gdiplus;
     const TestForm form(400, 200);
     const HWND window = form.Window();
-    const RECT filled{10, 10, 90, 60}, text{100, 10, 250, 60}, framed{260, 10, 340, 60}, hidden{10, 100, 90, 150},
-        corner{100, 100, 200, 190};
+    const RECT filled{10, 10, 90, 60}, text{100, 10, 250, 60}, framed{260, 10, 340, 60}, hidden{10, 100, 90, 150};
     AddLabel(form, 1, L"", filled, kShown, RGB(255, 0, 0), RGB(0, 0, 255));
     AddLabel(form, 2, L"Hello", text);  // default colours: black text over the form, whatever was drawn before
     AddLabel(form, 3, L"", framed, kShown, kDefaultColor, RGB(255, 0, 0));
     SetLabelBackColor(3, window, RGB(0, 255, 0));  // a plain code without alpha is transparent
     SetLabelBorderStyle(3, window, 1);
     AddLabel(form, 4, L"Hidden", hidden, kLabelEnabled, RGB(0, 128, 0));
-    AddLabel(form, 5, L"Wy", corner);
-    SetLabelAlignment(5, window, 9);  // above 8: bottom right
 
     const ClientPixels p = CaptureClient(window);
     EXPECT_EQ(p.At(50, 35), RGB(255, 0, 0)) << "opaque red fill";
-    const RECT hello = p.InkOf(text, kFormBack).box, wy = p.InkOf(corner, kFormBack).box;
+    const RECT hello = p.InkOf(text, kFormBack).box;
     EXPECT_TRUE(hello.left <= text.left + 4 && hello.top <= text.top + 8 && hello.right < text.left + 100 &&
                 hello.bottom < text.bottom - 10)
         << "from the top left, no fill behind the text";
     EXPECT_GT(150 * 50 - p.InkOf(text, 0).count, 20) << "black text";
     EXPECT_EQ(p.InkOf({262, 12, 338, 58}, kFormBack).count, 0) << "nothing inside the frame";
     const auto red = [&](LONG y) { return GetRValue(p.At(300, y)) > GetGValue(p.At(300, y)) + 50; };
-    EXPECT_TRUE(red(framed.top - 1) || red(framed.top))
-        << "a thin border in the text colour";  // the pen straddles two rows
+    EXPECT_TRUE(red(framed.top - 1) || red(framed.top)) << "a thin border in the text colour, across two rows";
     EXPECT_EQ(p.InkOf(hidden, kFormBack).count + p.InkOf({0, 70, 400, 90}, kFormBack).count, 0)
         << "nothing of a hidden label, nothing outside the labels";
-    EXPECT_TRUE(wy.right >= corner.right - 4 && wy.bottom >= corner.bottom - 8) << "the y nearly touches the corner";
 }
 
 TEST(PaintedLabelsDpi144, ALabelCoversItsScaledPixelRectangle) {

@@ -3,11 +3,9 @@
 // top left of the screen, and what a window shows read back as pixels.
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -15,7 +13,6 @@
 #include "framework/Controls.h"
 #include "framework/FormProcedure.h"
 #include "framework/FormWindow.h"
-#include "framework/Win32.h"
 #include "support/Pump.h"
 
 // Without a frame its client area is the given pixels; with ratios 1 design units are pixels. The window owns the
@@ -69,7 +66,7 @@ struct ClientPixels {
 
     COLORREF At(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * width + x]; }
     // The pixels of the area that differ from a colour (a channel more than 40 away): how many, and the smallest
-    // rectangle holding them (empty when none does).
+    // rectangle holding them (inside out when none does).
     struct Ink {
         int count = 0;
         RECT box{};
@@ -78,16 +75,15 @@ struct ClientPixels {
         Ink ink{0, {area.right, area.bottom, area.left, area.top}};
         for (LONG y = std::max<LONG>(area.top, 0); y < std::min<LONG>(area.bottom, height); ++y) {
             for (LONG x = std::max<LONG>(area.left, 0); x < std::min<LONG>(area.right, width); ++x) {
-                const auto away = [&](int shift) {
-                    return std::abs(int(At(x, y) >> shift & 0xFF) - int(colour >> shift & 0xFF)) > 40;
-                };
-                if (!away(0) && !away(8) && !away(16)) continue;
+                const COLORREF c = At(x, y);
+                if (std::max({std::abs(GetRValue(c) - GetRValue(colour)), std::abs(GetGValue(c) - GetGValue(colour)),
+                              std::abs(GetBValue(c) - GetBValue(colour))}) <= 40)
+                    continue;
                 ++ink.count;
                 ink.box = {std::min(ink.box.left, x), std::min(ink.box.top, y), std::max(ink.box.right, x + 1),
                            std::max(ink.box.bottom, y + 1)};
             }
         }
-        if (ink.count == 0) ink.box = {};
         return ink;
     }
 };
