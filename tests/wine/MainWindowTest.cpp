@@ -75,6 +75,8 @@ class MainWindow : public Form1Fixture {
         }
         EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0),
                   LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+        EXPECT_EQ(static_cast<COLORREF>(SendMessageW(list, LVM_GETTEXTCOLOR, 0, 0)), GetSysColor(COLOR_WINDOWTEXT));
+        EXPECT_EQ(static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0)), GetSysColor(COLOR_WINDOW));
 
         // The mouse over a box: the box asks its form first, as every child window does.
         for (auto [box, cursor] : {std::pair{Form().Text3.window, IDC_HAND}, {Form().Text1.window, IDC_IBEAM}}) {
