@@ -54,8 +54,10 @@ void ChainWindowlessRecord(ControlObject* formRecord, ControlObject* record) noe
 
 ControlObject* FindControlObject(HWND window) noexcept {
     if (window == nullptr) return nullptr;
-    if (auto* record = static_cast<ControlObject*>(GetPropW(window, kRecordProperty))) return record;
-    return HandleTableFind(window);
+    // The table first: it holds every record, and a window property costs a trip to the window server under Wine,
+    // on every message a control receives.
+    if (auto* record = HandleTableFind(window)) return record;
+    return static_cast<ControlObject*>(GetPropW(window, kRecordProperty));
 }
 
 void HandleTableInsert(HWND window, ControlObject* record) noexcept {
