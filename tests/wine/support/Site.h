@@ -12,10 +12,9 @@ class Site {
     explicit Site(std::string_view name);
 
     bool Running() const { return port_ != 0; }
-    // The full address of a path of this site ("photos/a.jpg").
-    std::string Url(std::string_view path) const;
-    // Where the tool's chunk requests go for this site's notes.
-    std::string Host() const;
+    // Where the tool's chunk requests go for this site's notes; the full address of a path ("photos/a.jpg").
+    std::string Host() const { return "127.0.0.1:" + std::to_string(port_) + corner_; }
+    std::string Url(std::string_view path) const { return "http://" + Host() + "/" + std::string(path); }
 
     // A reply for a path of this site ("path" matches any query, "path?query" only that one, "path*" every path that
     // starts so). The options are those of the site's reply as a query: "status=404&type=text/html", "stall=1", ...
