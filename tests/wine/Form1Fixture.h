@@ -1,6 +1,5 @@
 #pragma once
-// The tool's main window built modeless for a test, exactly as the program builds it, driven the way a user drives
-// it, and destroyed at the end.
+// The tool's main window, built modeless as the program builds it, driven as a user drives it, destroyed at the end.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -66,9 +65,8 @@ class Form1Fixture : public ::testing::Test {
         RECT item{};
         SendMessageW(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&item));
         const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-        SendMessageW(header, WM_MOUSEMOVE, 0, at);
-        SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageW(header, WM_LBUTTONUP, 0, at);
+        for (UINT message : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP})
+            SendMessageW(header, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, at);
         PumpPending();
     }
 

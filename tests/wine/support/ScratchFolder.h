@@ -18,7 +18,6 @@ class ScratchFolder {
     ~ScratchFolder() { RemoveTree(path_); }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
-
     const std::wstring& Path() const { return path_; }  // ends in a backslash
     bool Write(const std::wstring& name, const std::string& bytes) const { return WriteFileBytes(path_ + name, bytes); }
 

@@ -25,13 +25,12 @@ std::string Site::Call(const char* method, const std::string& target, std::strin
     const Handle session(WinHttpOpen(L"site", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0), WinHttpCloseHandle);
     const Handle connection(WinHttpConnect(session.get(), L"127.0.0.1", static_cast<INTERNET_PORT>(port_), 0),
                             WinHttpCloseHandle);
-    const Handle request(WinHttpOpenRequest(connection.get(), std::wstring(method, method + std::strlen(method)).c_str(),
-                                            std::wstring(target.begin(), target.end()).c_str(), nullptr, nullptr,
-                                            nullptr, 0),
+    const std::wstring verb(method, method + std::strlen(method)), path(target.begin(), target.end());  // ASCII
+    const Handle request(WinHttpOpenRequest(connection.get(), verb.c_str(), path.c_str(), nullptr, nullptr, nullptr, 0),
                          WinHttpCloseHandle);
     const auto size = static_cast<DWORD>(body.size());
-    if (!request || !WinHttpSendRequest(request.get(), nullptr, 0, size ? const_cast<char*>(body.data()) : nullptr, size,
-                                        size, 0) ||
+    void* data = size ? const_cast<char*>(body.data()) : nullptr;
+    if (!request || !WinHttpSendRequest(request.get(), nullptr, 0, data, size, size, 0) ||
         !WinHttpReceiveResponse(request.get(), nullptr))
         return {};
     std::string reply;

@@ -4,14 +4,13 @@
 
 #include "framework/Win32.h"
 
-// Runs the tests, then ends the process at once with their result. Under Wine, a normal exit runs every DLL's
-// detach code after the other threads are gone; now and then that waited forever on something a vanished thread
-// held, and the passed test ran into its time limit. The tool's own exit is tested on the real program instead.
+// Ends the process at once with the tests' result: under Wine a normal exit runs every DLL's detach code after the
+// other threads are gone, which now and then waited forever on a vanished thread's lock. The real program's exit is
+// tested on the program itself.
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
-    std::fflush(stdout);
-    std::fflush(stderr);
+    std::fflush(nullptr);
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(result));
     return result;
 }
