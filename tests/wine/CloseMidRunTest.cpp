@@ -1,30 +1,15 @@
 // The real program started as a user starts it and closed, idle or while its downloads are in flight: the window
 // goes, running downloads are abandoned with the process, and the process ends with exit code 0 within seconds.
-#include <gtest/gtest.h>
-
-#include <chrono>
 #include <cwctype>
 #include <process.h>
-#include <string>
 
-#include "framework/ModulePath.h"
-#include "framework/Win32.h"
-#include "services/WString.h"
-#include "support/ScratchFolder.h"
-#include "support/Site.h"
+#include "Form1Fixture.h"
 
-#include <commctrl.h>
+using namespace std::chrono_literals;
 
 namespace {
 
 constexpr int kText1 = 102, kCommand1 = 103, kListView1 = 105, kCommand2 = 106, kText3 = 108;
-
-bool WaitUntil(const auto& condition, int seconds = 30) {
-    for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds); !condition(); Sleep(20)) {
-        if (std::chrono::steady_clock::now() >= end) return false;
-    }
-    return true;
-}
 
 // Another process's controls take text and clicks carried across by the system.
 void SetText(HWND control, const std::string& text) {
@@ -64,28 +49,36 @@ TEST(CloseMidRun, TheProgramEndsWithZeroIdleOrWithDownloadsInFlight) {
         site.Serve("page", page, "type=text/html");
         ScratchFolder folder;
 
-        const std::wstring program = CurrentExecutablePath().folder + L"..\\..\\VoyantaPictures.exe";
+        // Started from a folder of names outside the code page, it makes its pictures folder there.
+        const std::wstring home = folder.Path() + L"\u904B J\u00F6rg \uC0AC\uC9C4\\";
+        const std::wstring program = home + L"VoyantaPictures.exe";
+        ASSERT_TRUE(CreateDirectoryW(home.c_str(), nullptr));
+        const std::wstring built = CurrentExecutablePath().folder + L"..\\..\\VoyantaPictures.exe";
+        ASSERT_TRUE(CopyFileW(built.c_str(), program.c_str(), TRUE));
         const auto process = reinterpret_cast<HANDLE>(_wspawnl(_P_NOWAIT, program.c_str(), program.c_str(), nullptr));
         ASSERT_NE(process, INVALID_HANDLE_VALUE);
         HWND window = nullptr;  // its main window, once shown; other tests may show theirs at the same time
-        WaitUntil([&] {
-            for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"Quellan", nullptr)) != nullptr;) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(w, &owner);
-                if (owner == GetProcessId(process) && IsWindowVisible(w)) window = w;
-            }
-            return window != nullptr || WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-        });
+        PumpUntil(
+            [&] {
+                for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"Quellan", nullptr)) != nullptr;) {
+                    DWORD owner = 0;
+                    GetWindowThreadProcessId(w, &owner);
+                    if (owner == GetProcessId(process) && IsWindowVisible(w)) window = w;
+                }
+                return window != nullptr || WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+            },
+            30s);
         ASSERT_NE(window, nullptr) << "the program showed no window";
+        EXPECT_TRUE(PumpUntil([&] { return ListTree(home).count(L"DadAzizEzaz\\") == 1; }, 30s));
         if (c.pictures) {
             SetText(GetDlgItem(window, kText1), site.Url("page"));
             Press(window, kCommand1);
-            ASSERT_TRUE(WaitUntil(
-                [&] { return Rows(window) == c.pictures && IsWindowEnabled(GetDlgItem(window, kCommand2)); }));
-            SetText(GetDlgItem(window, kText3), WString(folder.Path()).ToRtString());
+            ASSERT_TRUE(PumpUntil(
+                [&] { return Rows(window) == c.pictures && IsWindowEnabled(GetDlgItem(window, kCommand2)); }, 30s));
+            SetText(GetDlgItem(window, kText3), WString(folder.Path() + L"p").ToRtString());
             Press(window, kCommand2);
-            ASSERT_TRUE(WaitUntil([&] { return site.InFlight("p/").first == 5; }));
-            if (c.delayMs) WaitUntil([&] { return site.Targets().size() >= 8; }, 10);
+            ASSERT_TRUE(PumpUntil([&] { return site.InFlight("p/").first == 5; }, 30s));
+            if (c.delayMs) PumpUntil([&] { return site.Targets().size() >= 8; }, 10s);
         }
 
         PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -96,8 +89,7 @@ TEST(CloseMidRun, TheProgramEndsWithZeroIdleOrWithDownloadsInFlight) {
         TerminateProcess(process, 99);
         CloseHandle(process);
         // No half picture under a picture's own name: what was in flight is at most a partial file beside it.
-        for (const std::wstring& entry : ListTree(folder.Path())) {
+        for (const std::wstring& entry : ListTree(folder.Path() + L"p\\"))
             EXPECT_TRUE(c.delayMs || !std::iswdigit(entry[0])) << WString(entry).ToRtString();
-        }
     }
 }

@@ -1,15 +1,7 @@
 // The two platform services the tool fetches through, against the loopback site: a chunk request gives the bytes
 // received, and a picture download reports done only for a whole picture in place.
-#include <gtest/gtest.h>
-
-#include <set>
-#include <string>
-
+#include "Form1Fixture.h"
 #include "download/UrlDownload.h"
-#include "framework/Win32.h"
-#include "services/WString.h"
-#include "support/ScratchFolder.h"
-#include "support/Site.h"
 #include "web/WebRequest.h"
 
 TEST(WebRequest, RepliesComeBackAsTheBytesReceived) {
@@ -22,11 +14,10 @@ TEST(WebRequest, RepliesComeBackAsTheBytesReceived) {
         std::string body;
         const char* options;
     };
-    for (const Case& c : {Case{"bin", every, "type=application/octet-stream"},
-                          Case{"zeros", std::string("\0\0a\0", 4), ""},
-                          Case{"chunked", every, "chunked=1"},
-                          Case{"missing", "<h1>404 page</h1>", "status=404&type=text/html"},
-                          Case{"broken", std::string("server\0error", 12), "status=500"}}) {
+    for (const Case& c :
+         {Case{"bin", every, "type=application/octet-stream"}, Case{"zeros", std::string("\0\0a\0", 4), ""},
+          Case{"chunked", every, "chunked=1"}, Case{"missing", "<h1>404 page</h1>", "status=404&type=text/html"},
+          Case{"broken", std::string("server\0error", 12), "status=500"}}) {
         site.Serve(c.path, c.body, c.options);
         EXPECT_EQ(HttpGet(site.Url(c.path)), c.body) << c.path;
     }
@@ -54,8 +45,7 @@ TEST(UrlDownload, DoneOnlyForAWholePictureInPlace) {
     };
     for (const Case& c : {Case{"a.jpg", L"1.jpg", true},
                           Case{"a.jpg", L"folder.jpg", true},  // the folder stays; the picture takes the next name
-                          Case{"a.jpg", L"not-there\\3.jpg", false},
-                          Case{"missing.jpg", L"earlier.jpg", false}}) {
+                          Case{"a.jpg", L"not-there\\3.jpg", false}, Case{"missing.jpg", L"earlier.jpg", false}}) {
         const UrlDownloadOutcome outcome = DownloadUrlToFile(WideFromText(site.Url(c.path)), folder.Path() + c.target);
         EXPECT_EQ(outcome.done, c.done) << c.path << " into " << WString(c.target).ToRtString();
     }
