@@ -29,12 +29,8 @@ int Rows(HWND window) {
 }  // namespace
 
 TEST(CloseMidRun, TheProgramEndsWithZeroIdleOrWithDownloadsInFlight) {
-    struct Case {
-        const char* what;
-        int pictures;       // 0: closed before any search
-        std::string reply;  // of every picture; picture k waits k * delay before its first byte
-        int delayMs;
-    };
+    // pictures 0: closed before any search; reply: of every picture, picture k waiting k * delay before its first byte
+    struct Case { const char* what; int pictures; std::string reply; int delayMs; };
     for (const Case& c : {Case{"idle", 0, "", 0}, Case{"five stalled midway, three waiting", 8, "stall_after=10000", 0},
                           Case{"finishing one after another", 8, "", 300}}) {
         SCOPED_TRACE(c.what);

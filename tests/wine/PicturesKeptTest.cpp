@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "Form1Fixture.h"
@@ -20,14 +21,7 @@ size_t PeakMemoryMiB() {
     return counters.PeakWorkingSetSize >> 20;  // Wine keeps the peak of the working set (not of the page file)
 }
 
-class PicturesKept : public SiteFixture {
-  protected:
-    void ExpectStatuses(const std::vector<bool>& done) const {
-        ASSERT_EQ(ListViewGetItemCount(List()), static_cast<int>(done.size()));
-        for (size_t row = 0; row < done.size(); ++row)
-            EXPECT_EQ(Cell(static_cast<int>(row), 2), done[row] ? gbk::kDone : gbk::kFailed) << "row " << row + 1;
-    }
-};
+class PicturesKept : public SiteFixture {};
 
 // The same with small download limits, so that a download that must end does so in seconds.
 class PicturesKeptSmallLimits : public PicturesKept {
@@ -52,25 +46,23 @@ TEST_F(PicturesKept, FoldersOfAnyNameReceiveThePictures) {
     site_.Serve("photos/a.jpg", a);
     site_.Serve("photos/b.png", b);
     site_.ServeNote({{"a.jpg", "b.png"}});
-    struct Case {
-        std::wstring typed, folder;  // the folder box's text, and where the pictures land below the sandbox
-    };
-    const Case cases[] = {
+    // The folder box's text, and where the pictures land below the sandbox.
+    const std::pair<std::wstring, std::wstring> cases[] = {
         {sandbox.Path() + L"pics\\\u904B", L"pics\\\u904B\\"},  // 運: its second byte in code page 936 is "\"
         {sandbox.Path() + L"Users\\J\u00F6rg\\\uC0AC\uC9C4", L"Users\\J\u00F6rg\\\uC0AC\uC9C4\\"},  // ö, 사진
         {L" " + slashed + L"pasted/a/b \t", L"pasted\\a\\b\\"},  // pasted with blanks, forward slashes
     };
     std::set<std::wstring> tree;
-    for (const Case& c : cases) {
+    for (const auto& [typed, into] : cases) {
         Search(site_.NoteAddress());
-        DownloadAndWait(c.typed);
-        ExpectStatuses({true, true});
-        EXPECT_EQ(Text(Form().Text3.window), c.typed) << "the box keeps what the user typed";
-        EXPECT_EQ(ReadFileBytes(sandbox.Path() + c.folder + L"1.jpg"), a);
-        EXPECT_EQ(ReadFileBytes(sandbox.Path() + c.folder + L"2.png"), b);
-        for (size_t end = c.folder.find(L'\\'); end != std::wstring::npos; end = c.folder.find(L'\\', end + 1))
-            tree.insert(c.folder.substr(0, end + 1));
-        tree.insert({c.folder + L"1.jpg", c.folder + L"2.png"});
+        DownloadAndWait(typed);
+        for (int row = 0; row < ListViewGetItemCount(List()); ++row) EXPECT_EQ(Cell(row, 2), gbk::kDone) << row;
+        EXPECT_EQ(Text(Form().Text3.window), typed) << "the box keeps what the user typed";
+        EXPECT_EQ(ReadFileBytes(sandbox.Path() + into + L"1.jpg"), a);
+        EXPECT_EQ(ReadFileBytes(sandbox.Path() + into + L"2.png"), b);
+        for (size_t end = into.find(L'\\'); end != std::wstring::npos; end = into.find(L'\\', end + 1))
+            tree.insert(into.substr(0, end + 1));
+        tree.insert({into + L"1.jpg", into + L"2.png"});
     }
     EXPECT_EQ(ListTree(sandbox.Path()), tree) << "no stray folder, no picture beside its folder";
 }
@@ -88,27 +80,23 @@ TEST_F(PicturesKept, NothingSavedIsOverwrittenByAnotherPicture) {
     page2[L"1 (2).jpg"] = c;  // d.jpg has the bytes of 2.jpg: that picture is there already
     Files page3 = page2;
     page3[L"1 (3).jpg"] = e;
-    struct Step {
-        const char* what;
-        std::string address;
-        Files folder;  // the note's folder afterwards
-    };
-    const Step steps[] = {
+    const std::tuple<const char*, std::string, Files> steps[] = {
+        // the note's folder afterwards
         {"the note", site_.NoteAddress(), note},
         {"the same note again", site_.NoteAddress(), note},
         {"a page without a note id, into the last note's folder", site_.Url("page2"), page2},
         {"another such page", site_.Url("page3"), page3},
         {"the second page again", site_.Url("page2"), page3},
     };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.what);
-        Search(step.address);
+    for (const auto& [what, address, files] : steps) {
+        SCOPED_TRACE(what);
+        Search(address);
         EXPECT_EQ(Text(Form().Text3.window), noteFolder_);
         EXPECT_EQ(Header(2), gbk::kStatusHeader) << "a new search clears the last run's outcome";
         DownloadAndWait();
-        ExpectStatuses(std::vector<bool>(ListViewGetItemCount(List()), true));
+        for (int row = 0; row < ListViewGetItemCount(List()); ++row) EXPECT_EQ(Cell(row, 2), gbk::kDone) << row;
         std::set<std::wstring> names;
-        for (const auto& [name, bytes] : step.folder) {
+        for (const auto& [name, bytes] : files) {
             names.insert(name);
             EXPECT_EQ(ReadFileBytes(noteFolder_ + name), bytes) << WString(name).ToRtString();
         }
@@ -116,12 +104,8 @@ TEST_F(PicturesKept, NothingSavedIsOverwrittenByAnotherPicture) {
     }
 }
 
-// Every download ends, and an error page with a success status is no picture: each row fails, and leaves no file.
-TEST_F(PicturesKeptSmallLimits, EveryDownloadEndsAndErrorPagesAreNoPictures) {
-    struct Row {
-        std::string name, body, options;
-        bool saved;
-    };
+TEST_F(PicturesKept, ErrorPagesWithASuccessStatusAreNoPictures) {
+    struct Row { std::string name, body, options; bool picture; };
     const std::vector<Row> rows = {
         {"html.jpg", "<p>Please log in</p>", "type=text/html;charset=utf-8", false},
         {"json.jpg", "[\"quota exceeded\"]", "type=application/json", false},
@@ -131,12 +115,6 @@ TEST_F(PicturesKeptSmallLimits, EveryDownloadEndsAndErrorPagesAreNoPictures) {
         {"photo.jpg", "\xFF\xD8\xFF\xE0<html>{" + std::string(3000, '\x9F'), "type=image/jpeg", true},
         {"drawing.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>", "type=image/svg+xml", true},
         {"note.txt", "  plain <html> text", "type=text/plain", true},
-        {"endless.jpg", "", "endless=1", false},                     // never stops sending
-        {"announced.jpg", "", "size=4194305", false},                // announces a byte over the limit
-        {"trickle.jpg", "", "size=100000&trickle=300,1000", false},  // 900 bytes in every window
-        {"silent.jpg", "", "size=50000&stall_after=0", false},       // headers, then nothing
-        {"limit.jpg", "", "size=4194304", true},                     // exactly the limit
-        {"steady.jpg", "", "size=60000&rate=20000", true},           // slow, but more than the minimum in every window
     };
     std::vector<std::string> names;
     for (const Row& row : rows) {
@@ -146,17 +124,45 @@ TEST_F(PicturesKeptSmallLimits, EveryDownloadEndsAndErrorPagesAreNoPictures) {
     site_.ServeNote({names});
     ScratchFolder folder;
     Search(site_.NoteAddress());
-    DownloadAndWait(folder.Path());  // the run ends, with "全部完毕"
+    DownloadAndWait(folder.Path());
     std::set<std::wstring> saved;
     for (size_t i = 0; i < rows.size(); ++i) {
         const std::wstring file = std::to_wstring(i + 1) + WString(rows[i].name.substr(rows[i].name.find('.'))).Str();
-        EXPECT_EQ(Cell(static_cast<int>(i), 2), rows[i].saved ? gbk::kDone : gbk::kFailed) << rows[i].name;
-        if (!rows[i].saved) continue;
+        EXPECT_EQ(Cell(static_cast<int>(i), 2), rows[i].picture ? gbk::kDone : gbk::kFailed) << rows[i].name;
+        if (!rows[i].picture) continue;
         saved.insert(file);
-        EXPECT_TRUE(rows[i].body.empty() || ReadFileBytes(folder.Path() + file) == rows[i].body) << "saved as it came";
+        EXPECT_EQ(ReadFileBytes(folder.Path() + file), rows[i].body) << "saved as it came";
     }
-    EXPECT_EQ(ListTree(folder.Path()), saved) << "no file of an error page or a download given up, no partial file";
-    EXPECT_EQ(ReadFileBytes(folder.Path() + L"13.jpg").size(), 4u << 20);
+    EXPECT_EQ(ListTree(folder.Path()), saved) << "no file of an error page, no partial file";
+}
+
+TEST_F(PicturesKeptSmallLimits, EveryDownloadEnds) {
+    struct Row { std::string name, options; bool saved; };
+    const std::vector<Row> rows = {
+        {"endless.jpg", "endless=1", false},                     // never stops sending
+        {"announced.jpg", "size=4194305", false},                // announces a byte over the limit
+        {"trickle.jpg", "size=100000&trickle=300,1000", false},  // 900 bytes in every window
+        {"silent.jpg", "size=50000&stall_after=0", false},       // headers, then nothing
+        {"limit.jpg", "size=4194304", true},                     // exactly the limit
+        {"steady.jpg", "size=60000&rate=20000", true},           // slow, but more than the minimum in every window
+        {"quick.jpg", "size=30000", true},
+    };
+    std::vector<std::string> names;
+    for (const Row& row : rows) {
+        site_.Serve("photos/" + row.name, "", row.options);
+        names.push_back(row.name);
+    }
+    site_.ServeNote({names});
+    ScratchFolder folder;
+    Search(site_.NoteAddress());
+    DownloadAndWait(folder.Path());  // the run ends, with "全部完毕"
+    std::set<std::wstring> saved;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(Cell(static_cast<int>(i), 2), rows[i].saved ? gbk::kDone : gbk::kFailed) << rows[i].name;
+        if (rows[i].saved) saved.insert(std::to_wstring(i + 1) + L".jpg");
+    }
+    EXPECT_EQ(ListTree(folder.Path()), saved) << "no file of a download given up, no partial file";
+    EXPECT_EQ(ReadFileBytes(folder.Path() + L"5.jpg").size(), 4u << 20);
 }
 
 // The first case waits for the real 30 s limit of a chunk request.

@@ -9,11 +9,7 @@ TEST(WebRequest, RepliesComeBackAsTheBytesReceived) {
     ASSERT_TRUE(site.Running());
     std::string every;
     for (int i = 0; i < 100 * 1024; ++i) every += static_cast<char>(i & 0xFF);
-    struct Case {
-        const char* path;
-        std::string body;
-        const char* options;
-    };
+    struct Case { const char* path; std::string body; const char* options; };
     for (const Case& c :
          {Case{"bin", every, "type=application/octet-stream"}, Case{"zeros", std::string("\0\0a\0", 4), ""},
           Case{"chunked", every, "chunked=1"}, Case{"missing", "<h1>404 page</h1>", "status=404&type=text/html"},
@@ -38,11 +34,7 @@ TEST(UrlDownload, DoneOnlyForAWholePictureInPlace) {
     ASSERT_TRUE(CreateDirectoryW((folder.Path() + L"folder.jpg").c_str(), nullptr));
     ASSERT_TRUE(folder.Write(L"earlier.jpg", "an earlier picture"));
 
-    struct Case {
-        const char* path;
-        std::wstring target;
-        bool done;
-    };
+    struct Case { const char* path; std::wstring target; bool done; };
     for (const Case& c : {Case{"a.jpg", L"1.jpg", true},
                           Case{"a.jpg", L"folder.jpg", true},  // the folder stays; the picture takes the next name
                           Case{"a.jpg", L"not-there\\3.jpg", false}, Case{"missing.jpg", L"earlier.jpg", false}}) {
