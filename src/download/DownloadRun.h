@@ -1,9 +1,10 @@
 #pragma once
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <semaphore>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -85,24 +86,38 @@ class InFlightCount {
 };
 
 // Slots for the downloads in flight: the driver takes one before starting a worker and the worker gives it back at
-// its end, so no more than five download at any moment.
+// its end, so no more than five download at any moment. A mutex and a condition variable, not std::counting_semaphore:
+// with the MinGW library's semaphore (a generic atomic wait there) a run was seen to stop for good right after five
+// downloads ended together, the next row marked and its download never started.
 class DownloadThrottle {
   public:
-    void Acquire() noexcept { slots_.acquire(); }
-    void Release() noexcept { slots_.release(); }
+    void Acquire() noexcept {
+        std::unique_lock hold(mutex_);
+        released_.wait(hold, [&] { return free_ > 0; });
+        --free_;
+    }
+    void Release() noexcept {
+        {
+            std::lock_guard hold(mutex_);
+            ++free_;
+        }
+        released_.notify_one();
+    }
 
   private:
-    std::counting_semaphore<kMaxDownloadsAtOnce> slots_{kMaxDownloadsAtOnce};
+    std::mutex mutex_;
+    std::condition_variable released_;
+    int free_ = kMaxDownloadsAtOnce;  // guarded by mutex_
 };
 
 // Held by a driver for the whole handling of one row, from reading its check box to starting its worker.
 class RowStepLock {
   public:
-    void Lock() noexcept { lock_.acquire(); }
-    void Unlock() noexcept { lock_.release(); }
+    void Lock() noexcept { lock_.lock(); }
+    void Unlock() noexcept { lock_.unlock(); }
 
   private:
-    std::binary_semaphore lock_{1};
+    std::mutex lock_;
 };
 
 struct DownloadRun;
