@@ -156,15 +156,19 @@ def curl_download(site, count, picture_bytes, runs, name):
             for entry in os.listdir(folder):
                 os.unlink(os.path.join(folder, entry))
             times.append(timed(["curl", "-s", "-f", "--parallel", "--parallel-max", "5", "-K", config]))
-            whole = sum(os.path.getsize(os.path.join(folder, "%d.jpg" % (n + 1))) == picture_bytes
-                        for n in range(count))
             figure("download_%s_curl_run%d" % (name, run + 1), times[-1], "s")
-            if whole != count:
-                raise RuntimeError("curl saved %d of %d pictures whole" % (whole, count))
+            require_whole(folder, count, picture_bytes)
     finally:
         os.unlink(config)
         shutil.rmtree(folder, ignore_errors=True)
     return times
+
+
+def require_whole(folder, count, picture_bytes):
+    """Fails unless curl saved every picture, 1.jpg to count.jpg, whole."""
+    whole = sum(os.path.getsize(os.path.join(folder, "%d.jpg" % (n + 1))) == picture_bytes for n in range(count))
+    if whole != count:
+        raise RuntimeError("curl saved %d of %d pictures whole" % (whole, count))
 
 
 def curl_one_at_a_time(arguments, count, picture_bytes):
@@ -174,10 +178,7 @@ def curl_one_at_a_time(arguments, count, picture_bytes):
         config = curl_config(site.picture_urls(count), folder)
         try:
             seconds = timed(["curl", "-s", "-f", "-K", config])
-            whole = sum(os.path.getsize(os.path.join(folder, "%d.jpg" % (n + 1))) == picture_bytes
-                        for n in range(count))
-            if whole != count:
-                raise RuntimeError("curl saved %d of %d pictures whole" % (whole, count))
+            require_whole(folder, count, picture_bytes)
         finally:
             os.unlink(config)
             shutil.rmtree(folder, ignore_errors=True)
