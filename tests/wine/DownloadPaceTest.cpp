@@ -34,8 +34,8 @@ TEST_F(DownloadPace, FiveInFlightRowsInOrderAndTheSelectionFollowsTheNewest) {
     Press(Form().Command2);
 
     // The first five in flight together, the sixth row marked and waiting for a slot.
-    ASSERT_TRUE(PumpUntil([&] { return site_.InFlight("photos/").first == 5 && Cell(5, 2) == gbk::kDownloading; }));
-    for (int row = 0; row < kRows; ++row) EXPECT_EQ(Cell(row, 2), row < 6 ? gbk::kDownloading : "") << "row " << row;
+    ASSERT_TRUE(PumpUntil([&] { return site_.InFlight("photos/").first == 5 && Cell(5, 2) == shown::kDownloading; }));
+    for (int row = 0; row < kRows; ++row) EXPECT_EQ(Cell(row, 2), row < 6 ? shown::kDownloading : L"") << "row " << row;
     ListViewSetCheckState(List(), kLast, false);  // the user changes their mind before the walk gets there
     // A busy window holds no download back: while it handles nothing, the ones that end make room for the next.
     const auto photoRequests = [&] {
@@ -66,7 +66,7 @@ TEST_F(DownloadPace, FiveInFlightRowsInOrderAndTheSelectionFollowsTheNewest) {
     // upper bound is checked where downloads stall (CloseMidRun) and in the download run's own tests.
     EXPECT_GE(site_.InFlight("photos/").second, 5);
 
-    EXPECT_EQ(Cell(kLast, 2), "") << "a row unchecked during the run is not fetched";
+    EXPECT_EQ(Cell(kLast, 2), L"") << "a row unchecked during the run is not fetched";
     EXPECT_EQ(ListViewGetSelectionMark(List()), kLast - 1) << "the last row started is selected";
     EXPECT_TRUE(InView(kLast - 1));
 }

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <string>
 
-#include "Form1Texts936.h"
 #include "framework/App.h"
 #include "framework/AppGdiplus.h"
 #include "framework/ControlObject.h"
@@ -20,6 +19,18 @@
 #include "support/Site.h"
 
 #include <commctrl.h>
+
+// What the window shows, written out here rather than taken from the program's own constants.
+namespace shown {
+inline const std::wstring kStatusHeader = L"下载状态", kDownloading = L"正在下载", kDone = L"下载完成",
+                          kFailed = L"下载失败", kAllDone = L"全部完毕";
+inline std::wstring Found(int n) {
+    return L"图片连接: (  " + std::to_wstring(n) + L"个  )  ,  ★★★★★点击这里复制所有图片的连接★★★★★ ";
+}
+inline std::wstring Copied(int n) {
+    return L"图片连接: (  " + std::to_wstring(n) + L"个  )  ,   ☆☆☆☆☆已复制全部图片地址到剪切板☆☆☆☆☆ ";
+}
+}  // namespace shown
 
 class Form1Fixture : public ::testing::Test {
   protected:
@@ -42,16 +53,16 @@ class Form1Fixture : public ::testing::Test {
     static const MainFormObject& Form() { return TheMainForm(); }
     static HWND List() { return Form().ListView1.window; }
     static std::wstring Text(HWND window) { return GetControlText(window).Str(); }
-    static std::string Cell(int row, int column) { return Gbk(ListViewGetItemText(List(), row, column)); }
+    static std::wstring Cell(int row, int column) { return ListViewGetItemText(List(), row, column).Str(); }
     static bool Checked(int row) { return ListViewGetCheckState(List(), row); }
-    static std::string Header(int column) {
+    static std::wstring Header(int column) {
         wchar_t text[256]{};
         LVCOLUMNW col{};
         col.mask = LVCF_TEXT;
         col.pszText = text;
         col.cchTextMax = 256;
         SendMessageW(List(), LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
-        return Gbk(WString(text));
+        return text;
     }
 
     // Presses a button the way a click does: its notification to the form.
@@ -92,7 +103,7 @@ class Form1Fixture : public ::testing::Test {
         EXPECT_FALSE(IsWindowEnabled(Form().Command2.window)) << "one download run at a time";
         ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(Form().Command2.window); }, std::chrono::seconds(90)));
         EXPECT_TRUE(IsWindowEnabled(Form().Command1.window));
-        EXPECT_EQ(Header(2), gbk::kAllDone);
+        EXPECT_EQ(Header(2), shown::kAllDone);
     }
 
     GdiplusSession gdiplus_;

@@ -11,15 +11,24 @@
 #include "Form1Fixture.h"
 #include "services/Clipboard.h"
 
+#include <psapi.h>
+
 namespace {
+
+size_t PeakMemoryMiB() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    return counters.PeakWorkingSetSize >> 20;  // Wine keeps the peak of the working set (not of the page file)
+}
 
 class Journey : public SiteFixture {
   protected:
     int RequestsFor(const std::string& target) const { return std::ranges::count(site_.Targets(), target); }
     void ExpectSearchEnded(int rows, const std::wstring& folder) const {
         EXPECT_EQ(ListViewGetItemCount(List()), rows);
-        EXPECT_EQ(Header(1), gbk::Found(rows));
-        EXPECT_EQ(Header(2), gbk::kStatusHeader);
+        EXPECT_EQ(Header(1), shown::Found(rows));
+        EXPECT_EQ(Header(2), shown::kStatusHeader);
         EXPECT_EQ(Text(Form().Text3.window), folder);
         EXPECT_TRUE(IsWindowEnabled(Form().Command1.window));
         EXPECT_TRUE(IsWindowEnabled(Form().Command2.window));
@@ -53,9 +62,12 @@ TEST_F(Journey, ClipboardPasteSearchCopyDownloadAndPressAgain) {
     site_.Serve(site_.ChunkTarget(0), site_.Chunk({"a.jpg", "b.png", "a.jpg"}, true, 10),
                 "type=application/json&delay_ms=500");
 
+    ASSERT_TRUE(SetClipboardText("untouched"));
+    ClickHeader(1);  // nothing listed yet, nothing copied
+    EXPECT_EQ(std::pair(GetClipboardText(), Header(1)), std::pair(RtString("untouched"), std::wstring(L"图片连接")));
     ASSERT_TRUE(SetClipboardText(site_.NoteAddress()));
     DoubleClickAddressBox();
-    EXPECT_EQ(Gbk(GetControlText(Form().Text1.window)), site_.NoteAddress());
+    EXPECT_EQ(GetControlText(Form().Text1.window).ToRtString(), site_.NoteAddress());
     std::atomic<int> findEnabledMidSearch{-1};
     std::thread watch([&] {  // the window thread is busy searching; the button's state is read from here
         for (int i = 0; i < 400 && site_.InFlight("note").first < 1; ++i) Sleep(5);
@@ -68,8 +80,8 @@ TEST_F(Journey, ClipboardPasteSearchCopyDownloadAndPressAgain) {
     const int rows = static_cast<int>(pictures.size());
     ExpectSearchEnded(rows, noteFolder_);
     for (int row = 0; row < rows; ++row) {
-        EXPECT_EQ(Cell(row, 0), std::to_string(row + 1));
-        EXPECT_EQ(Cell(row, 1), site_.Picture(pictures[row].name));
+        EXPECT_EQ(Cell(row, 0), std::to_wstring(row + 1));
+        EXPECT_EQ(Cell(row, 1), WString(site_.Picture(pictures[row].name)).Str());
         EXPECT_TRUE(Checked(row));
     }
     EXPECT_EQ(site_.Targets(),
@@ -84,7 +96,7 @@ TEST_F(Journey, ClipboardPasteSearchCopyDownloadAndPressAgain) {
     }
     EXPECT_EQ(GetFileAttributesW(noteFolder_.c_str()), INVALID_FILE_ATTRIBUTES) << "made when a download starts";
 
-    // Copy all links: only the link column's header copies.
+    // Copy all links: only the link column's header copies, as zero-ended 8-bit text for any program to read.
     ASSERT_TRUE(SetClipboardText("untouched"));
     ClickHeader(0);
     ClickHeader(2);
@@ -92,8 +104,13 @@ TEST_F(Journey, ClipboardPasteSearchCopyDownloadAndPressAgain) {
     ClickHeader(1);
     std::string links;
     for (const Picture& p : pictures) links += site_.Picture(p.name) + "\r\n";
-    EXPECT_EQ(GetClipboardText(), links);
-    EXPECT_EQ(Header(1), gbk::Copied(rows));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    const HANDLE data = GetClipboardData(CF_TEXT);
+    EXPECT_EQ(std::string(static_cast<const char*>(GlobalLock(data)), std::min(GlobalSize(data), links.size() + 1)),
+              links + '\0');
+    GlobalUnlock(data);
+    CloseClipboard();
+    EXPECT_EQ(Header(1), shown::Copied(rows));
 
     ListViewSetCheckState(List(), 1, false);
     DownloadAndWait();
@@ -103,7 +120,7 @@ TEST_F(Journey, ClipboardPasteSearchCopyDownloadAndPressAgain) {
         const size_t dot = p.name.find('.');
         const std::wstring file =
             std::to_wstring(row + 1) + (dot == std::string::npos ? L"" : WString(p.name.substr(dot)).Str());
-        EXPECT_EQ(Cell(row, 2), p.saved ? gbk::kDone : row == 1 ? "" : gbk::kFailed) << p.name;
+        EXPECT_EQ(Cell(row, 2), p.saved ? shown::kDone : row == 1 ? L"" : shown::kFailed) << p.name;
         EXPECT_EQ(Checked(row), !p.saved && row != 1) << p.name;
         if (p.saved) saved.insert(file);
         EXPECT_TRUE(!p.saved || ReadFileBytes(noteFolder_ + file) == bytes[row]) << p.name;
@@ -116,7 +133,7 @@ TEST_F(Journey, ClipboardPasteSearchCopyDownloadAndPressAgain) {
     DownloadAndWait();
     EXPECT_EQ(ReadFileBytes(noteFolder_ + L"2.png"), bytes[1]);
     EXPECT_EQ(ReadFileBytes(noteFolder_ + L"4.gif"), bytes[3]);
-    EXPECT_EQ(Cell(3, 2), gbk::kDone);
+    EXPECT_EQ(Cell(3, 2), shown::kDone);
     for (const Picture& p : pictures) {
         EXPECT_EQ(RequestsFor("photos/" + p.name), p.saved || p.name == "b.png" ? 1 : 2) << p.name;
     }
@@ -124,7 +141,10 @@ TEST_F(Journey, ClipboardPasteSearchCopyDownloadAndPressAgain) {
     EXPECT_EQ(RequestsFor(site_.ChunkTarget(0)), 1) << "no search during the downloads";
 }
 
-TEST_F(Journey, SearchesThatFindLittleOrNothingStillEnd) {
+// A chunk request is given 30 s and 64 MiB at most; the case of a chunk never answered waits those 30 s.
+TEST_F(Journey, SearchesThatFindLittleOrNothingStillEndSlow) {
+    constexpr size_t kLimit = 64u << 20;
+    const std::string two = site_.Chunk({"a.jpg", "b.jpg"}, false, 10);
     struct Case { const char* what; std::string firstReply, options; int rows; };
     const std::vector<Case> cases = {
         {"a note without pictures", site_.Chunk({}, false, 10), "", 0},
@@ -132,12 +152,21 @@ TEST_F(Journey, SearchesThatFindLittleOrNothingStillEnd) {
         {"one long address without a thumbnail marker", "http" + std::string(4 << 20, 'a'), "", 0},
         {"an address past 100 bytes", site_.Chunk({std::string(90, 'x') + ".jpg", "ok.jpg"}, false, 10), "", 1},
         {"an error status", "", "status=503", 0},
+        {"the next chunk never answered", site_.Chunk({"a.jpg", "b.jpg"}, true, 10), "", 2},
+        {"a reply announcing a byte over 64 MiB", two, "pad=" + std::to_string(kLimit - two.size() + 1), 0},
+        {"a reply of 100 MiB without a length", two, "chunked=1&pad=" + std::to_string(100u << 20), 0},
+        {"a reply of exactly 64 MiB", two, "pad=" + std::to_string(kLimit - two.size()), 2},
     };
+    site_.Serve(site_.ChunkTarget(10), "", "stall=1");  // accepted and never answered
+    const size_t peakBefore = PeakMemoryMiB();
     for (const Case& c : cases) {
         site_.Serve(site_.ChunkTarget(0), c.firstReply, c.options);
         Search(site_.NoteAddress());
         SCOPED_TRACE(c.what);
         ExpectSearchEnded(c.rows, noteFolder_);
+        EXPECT_TRUE(PumpUntil([&] { return site_.InFlight("note").first == 0; }, std::chrono::seconds(10)))
+            << "the request lets go of its connection when it ends";
+        EXPECT_LT(c.rows == 2 ? 0 : PeakMemoryMiB() - peakBefore, 2 * kLimit >> 20) << "a reply holds 64 MiB at most";
     }
 
     // A chain that keeps asking for chunk 7 stops at the first repeat.
@@ -190,7 +219,7 @@ TEST_F(Journey, HostileAddressesNeverLeaveTheDownloadFolder) {
     DownloadAndWait(sandbox.Path() + L"inner\\pictures");
     std::set<std::wstring> expected = {L"inner\\", L"inner\\pictures\\"};
     size_t done = 0;
-    for (int row = 0; row < static_cast<int>(tails.size()); ++row) done += Cell(row, 2) == gbk::kDone;
+    for (int row = 0; row < static_cast<int>(tails.size()); ++row) done += Cell(row, 2) == shown::kDone;
     for (const std::wstring& entry : ListTree(sandbox.Path() + L"inner\\pictures\\")) {  // a folder's ends in "\\"
         EXPECT_EQ(entry.find_first_of(L"\\/:*?\"<>|"), std::wstring::npos) << WString(entry).ToRtString();
         EXPECT_EQ(ReadFileBytes(sandbox.Path() + L"inner\\pictures\\" + entry), picture);

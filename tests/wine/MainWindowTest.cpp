@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "Form1Fixture.h"
-#include "Form1Texts936.h"
 #include "framework/Dpi.h"
 #include "framework/ModulePath.h"
 #include "support/TestForm.h"
@@ -32,7 +31,7 @@ class MainWindow : public Form1Fixture {
     void ExpectStartState(int32_t dpi) const {
         ASSERT_EQ(ScreenDpiY(), dpi);
         const Expected& e = dpi == 144 ? kAt144 : kAt96;
-        EXPECT_EQ(Gbk(GetControlText(form_)), gbk::kCaption);
+        EXPECT_EQ(Text(form_), L"Voyanta原图批量下载 --- Quellan[ZRT]");
         RECT outer{}, work{};
         GetWindowRect(form_, &outer);
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -47,17 +46,17 @@ class MainWindow : public Form1Fixture {
         const struct {
             const FormControl& control;
             LONG style;  // less WS_BORDER and ES_WANTRETURN, which a single-line edit control drops itself
-            std::string text;
-        } rows[] = {{Form().Text1, 0x54010080, gbk::kAddressHint},
-                    {Form().Command1, 0x54000F00, gbk::kFind},
-                    {Form().ListView1, 0x5600004D, ""},
-                    {Form().Command2, 0x5C000F00, gbk::kDownloadSelected},  // disabled until a search
-                    {Form().Text3, 0x54000080, Gbk(WString(folder))}};
+            std::wstring text;
+        } rows[] = {{Form().Text1, 0x54010080, L"(双击此处,自动粘贴剪切板内容)"},
+                    {Form().Command1, 0x54000F00, L"查找图片"},
+                    {Form().ListView1, 0x5600004D, L""},
+                    {Form().Command2, 0x5C000F00, L"下载选中"},  // disabled until a search
+                    {Form().Text3, 0x54000080, folder}};
         for (int i = 0; i < 5; ++i) {
             const HWND window = rows[i].control.window;
             EXPECT_EQ(
                 std::tuple(GetWindowLongW(window, GWL_STYLE) & ~(WS_BORDER | ES_WANTRETURN), ChildBox(window),
-                           Gbk(GetControlText(window)), std::get<0>(Shown(FontOf(window))),
+                           Text(window), std::get<0>(Shown(FontOf(window))),
                            std::get<1>(Shown(FontOf(window)))),
                 std::tuple(rows[i].style, e.boxes[i], rows[i].text, std::wstring(L"Microsoft YaHei"), e.fontHeight))
                 << "control " << rows[i].control.id;
@@ -66,7 +65,7 @@ class MainWindow : public Form1Fixture {
         EXPECT_EQ(GetFocus(), Form().Text1.window);
 
         const HWND list = Form().ListView1.window;
-        const std::string headers[] = {gbk::kNumberHeader, gbk::kLinkHeader, gbk::kStatusHeader};
+        const std::wstring headers[] = {L"序号", L"图片连接", shown::kStatusHeader};
         for (int c = 0; c < 3; ++c) {
             LVCOLUMNW column{LVCF_FMT | LVCF_WIDTH, 0, 0, nullptr, 0, 0, 0, 0, 0, 0, 0};
             ListView_GetColumn(list, c, &column);

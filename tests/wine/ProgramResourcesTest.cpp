@@ -1,25 +1,14 @@
-// The services on real controls, the real clipboard and the built program: list view helpers, clipboard text, code
-// page 936 text, and the program's resources read back the way Windows reads them.
+// The built program's resources read back the way Windows reads them.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
-#include <thread>
 
 #include "framework/AppIcons.h"
 #include "framework/ModulePath.h"
-#include "services/Clipboard.h"
-#include "services/ListView.h"
 #include "services/WString.h"
-#include "support/Pump.h"
 #include "support/TestForm.h"
 
-#include <commctrl.h>
-
 namespace {
-
-const RtString kCaption936 = "\xCD\xBC\xC6\xAC\xC1\xAC\xBD\xD3";  // 图片连接 in code page 936
-const std::wstring kCaptionWide = L"\u56FE\u7247\u8FDE\u63A5";
 
 struct ProgramResources : ::testing::Test {
     // The program sits two folders above the test program (build/tests/wine/wine_tests.exe).
@@ -43,63 +32,6 @@ struct ProgramResources : ::testing::Test {
 };
 
 }  // namespace
-
-TEST(ListViewHelpers, RowsCellsChecksAndTheSelectionReadBackAsSetAlsoFromAWorkerThread) {
-    // A report list view with check boxes and three columns on a form, as the main window's list is made.
-    const TestForm form(600, 400);
-    const HWND list = form.Add(L"LISTVIEW", 105, 10, 10, 500, 200, WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL);
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    for (int c = 0; c < 3; ++c) ASSERT_EQ(ListViewInsertColumn(list, c, WString(L"\u5E8F\u53F7"), kColumnLeft, 150), c);
-    ListViewAddItem(list, WString(L"x"));
-    ListViewDeleteAllItems(list);
-    for (int n = 0; n < 40; ++n) {
-        ASSERT_EQ(ListViewAddItem(list, WString(int32_t{n + 1})), n) << "a new row goes to the end";
-        ListViewSetItemText(list, n, 1, WString(L"http://127.0.0.1/" + std::to_wstring(n) + L".jpg"));
-        ListViewSetCheckState(list, n, true);
-    }
-    EXPECT_EQ(std::pair(ListViewGetItemText(list, 2, 1).Str(), ListViewGetItemText(list, 70, 1).Str()),
-              std::pair(std::wstring(L"http://127.0.0.1/2.jpg"), std::wstring()));  // row 70 does not exist
-
-    // Download workers select, scroll to, write and uncheck rows from their own threads while the window thread pumps.
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        for (int n = 0; n < 40; n += 3) {
-            ListViewSelectItem(list, n);
-            ListViewEnsureSelectionVisible(list);
-            ListViewSetItemText(list, n, 2, WString(L"done"));
-            ListViewSetCheckState(list, n, !ListViewGetCheckState(list, n));
-        }
-        done = true;
-    });
-    EXPECT_TRUE(PumpUntil([&] { return done.load(); }, std::chrono::seconds(20)));
-    worker.join();
-    for (int n = 0; n < 40; ++n) {
-        EXPECT_EQ(std::pair(ListView_GetCheckState(list, n) != 0, ListViewGetItemText(list, n, 2).Str()),
-                  std::pair(n % 3 != 0, std::wstring(n % 3 ? L"" : L"done")));
-    }
-    const auto top = SendMessageW(list, LVM_GETTOPINDEX, 0, 0);
-    EXPECT_TRUE(top <= 39 && top + SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0) >= 39) << "the row is in view";
-    EXPECT_EQ(ListViewGetSelectionMark(list), 39);
-}
-
-TEST(Clipboard, TextRoundTripsByteForByteAsZeroEnded8BitTextAndEmptyTextIsNotWritten) {
-    const RtString links = "http://a.example/1.jpg\r\nhttp://b.example/2.png\r\n" + kCaption936 + "\r\n";
-    ASSERT_TRUE(SetClipboardText(links));
-    EXPECT_FALSE(SetClipboardText(""));
-    EXPECT_EQ(GetClipboardText(), links);
-    ASSERT_TRUE(OpenClipboard(nullptr));  // as another program reads it
-    const HANDLE data = GetClipboardData(CF_TEXT);
-    EXPECT_EQ(std::string(static_cast<const char*>(GlobalLock(data)), std::min(GlobalSize(data), links.size() + 1)),
-              links + '\0');
-    GlobalUnlock(data);
-    CloseClipboard();
-}
-TEST(TextModel, TextCrossesToWindowsAndBackThroughCodePage936) {
-    EXPECT_EQ(WString(kCaption936).Str(), kCaptionWide);
-    EXPECT_EQ(WString(std::wstring_view(kCaptionWide)).ToRtString(), kCaption936);
-    const Bstr bstr(kCaption936);
-    EXPECT_EQ(std::wstring(bstr.Get(), SysStringLen(bstr.Get())), kCaptionWide);
-}
 
 TEST_F(ProgramResources, TheProgramsIconIsABitmapAtEverySizeAndAFormShowsTheSamePictureAtFortyEightAndThirtyTwo) {
     // Windows picks an image of each size from the program's first group: a bitmap, which every Windows reads.
