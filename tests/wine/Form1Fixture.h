@@ -4,10 +4,12 @@
 
 #include <chrono>
 #include <string>
+#include <tuple>
 
 #include "framework/App.h"
 #include "framework/AppGdiplus.h"
 #include "framework/ControlObject.h"
+#include "framework/FormWindow.h"
 #include "framework/ModulePath.h"
 #include "framework/Win32.h"
 #include "mainform/Form1.h"
@@ -36,7 +38,7 @@ class Form1Fixture : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_EQ(TheMainForm().window, nullptr) << "an earlier test left its window behind";
-        recordsBefore_ = LiveControlObjectCount();
+        before_ = Counts();
         form_ = reinterpret_cast<HWND>(ShowMainForm(TheMainForm(), BuildAndShowForm1, nullptr, 0, 0));
         ASSERT_NE(form_, nullptr);
         // The form-shown handler has run once the folder box holds the default folder.
@@ -47,7 +49,7 @@ class Form1Fixture : public ::testing::Test {
         if (IsWindow(form_)) DestroyWindow(form_);
         PumpPending();
         EXPECT_EQ(TheMainForm().window, nullptr) << "the window forgets its controls when it goes";
-        EXPECT_EQ(LiveControlObjectCount(), recordsBefore_) << "every record of the window is freed with it";
+        EXPECT_EQ(Counts(), before_) << "every record, handle entry and form of the window is freed with it";
     }
 
     static const MainFormObject& Form() { return TheMainForm(); }
@@ -108,7 +110,10 @@ class Form1Fixture : public ::testing::Test {
 
     GdiplusSession gdiplus_;
     HWND form_ = nullptr;
-    int32_t recordsBefore_ = 0;
+    static std::tuple<int32_t, size_t, int32_t> Counts() {
+        return {LiveControlObjectCount(), HandleTableCount(), LiveFormWindowCount()};
+    }
+    std::tuple<int32_t, size_t, int32_t> before_;
 };
 
 // The window with its chunk requests sent to a corner of the loopback site; the folder of that corner's note is

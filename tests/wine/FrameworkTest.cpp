@@ -1,5 +1,5 @@
-// The form framework on real windows: classes, fonts, colours, events and clean-up, the modal loop, windowless labels
-// read back as pixels, and the layout on resize.
+// The form framework on real windows: classes, fonts, colours, windowless labels read back as pixels, and the layout
+// on resize. Clean-up and the message loop are checked on the tool's own window.
 #include <gtest/gtest.h>
 
 #include "framework/AppGdiplus.h"
@@ -8,30 +8,10 @@
 #include "framework/Labels.h"
 #include "framework/LabelsStyle.h"
 #include "framework/Layout.h"
-#include "framework/ModalLoop.h"
 #include "services/WString.h"
 #include "support/TestForm.h"
 
 namespace {
-
-// A form of the named class; null when it could not be made (its FormWindow is deleted then).
-HWND MakeForm(const wchar_t* className, HWND parent = nullptr, DWORD style = WS_POPUP) {
-    auto* form = new FormWindow(className);
-    const HWND window = CreateFormWindow(*form, parent, L"", PlainFormProcedure, 0, 0, 200, 100, style, 0);
-    if (window == nullptr) delete form;
-    return window;
-}
-
-// A form that, shown inside the modal loop, notes whether its owner is disabled and closes.
-HWND gOwner = nullptr;
-bool gOwnerDisabled = false;
-LRESULT CALLBACK ClosingForm(HWND form, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    static const FormEvents events{nullptr, nullptr, [](HWND form, LPARAM) noexcept {
-                                       gOwnerDisabled = !IsWindowEnabled(gOwner);
-                                       PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
-                                   }};
-    return FormProcedure(form, message, wParam, lParam, events);
-}
 
 constexpr COLORREF kFormBack = RGB(150, 200, 250);  // far from the button face and from black
 constexpr uint32_t kShown = kLabelEnabled | kLabelVisible;
@@ -63,16 +43,6 @@ void Resize(const TestForm& form, int32_t width, int32_t height) {
 
 }  // namespace
 
-TEST(FormClasses, AreRegisteredOnceAndAnewOnceRemoved) {
-    const UniqueWindow first(MakeForm(L"FwShared")), second(MakeForm(L"FwShared"));
-    EXPECT_TRUE(first && second) << "the second form of a class reuses its atom";
-    // A FormWindow deleted while no window of its class is left (a creation without its parent) removes the class;
-    // the next form of that name must register it again rather than use the dead atom.
-    DestroyWindow(MakeForm(L"FwRemoved"));
-    EXPECT_EQ(MakeForm(L"FwRemoved", reinterpret_cast<HWND>(0x12345), WS_CHILD), nullptr);
-    EXPECT_TRUE(UniqueWindow(MakeForm(L"FwRemoved")));
-}
-
 TEST(DpiFonts, DescriptorsGiveFontsAtTheScreenDpiEachMadeOnceAndNotCachedWhenNotMade) {
     ASSERT_EQ(ScreenDpiY(), 96);
     EXPECT_EQ(Shown(FontFromDescriptor("Arial,20,1,1,1,1")),
@@ -90,6 +60,10 @@ TEST(DpiFonts, DescriptorsGiveFontsAtTheScreenDpiEachMadeOnceAndNotCachedWhenNot
 }
 
 TEST(ControlProperties, AControlIsPaintedInItsOwnColoursElseTheFormsElseTheButtonFaceAndAFontKeepsItsMargins) {
+    {  // two forms of one class at once; the class goes with the last, and the next form registers it anew
+        const TestForm first(10, 10), second(10, 10);
+        ASSERT_TRUE(first.Window() && second.Window());
+    }
     const TestForm form(300, 100);
     const HWND edit = form.Add(L"TEXTBOX", 102, 10, 10, 200, 40, 0x50000080);
     SetControlText(edit, L"WWWWW");
@@ -111,30 +85,6 @@ TEST(ControlProperties, AControlIsPaintedInItsOwnColoursElseTheFormsElseTheButto
     SetControlFont(edit, "Arial,14");
     EXPECT_EQ(std::pair(Shown(FontOf(edit)), SendMessageW(edit, EM_GETMARGINS, 0, 0)),
               std::pair(Shown(FontFromDescriptor("Arial,14")), LRESULT{MAKELRESULT(7, 9)}));
-}
-
-TEST(FormLifecycle, TheModalLoopEndsWithTheFormAndItsDestructionFreesEveryRecord) {
-    const TestForm owner(300, 200);
-    gOwner = owner.Window();
-    const auto before = std::tuple(HandleTableCount(), LiveControlObjectCount(), LiveFormWindowCount());
-    HWND window = nullptr, edit = nullptr, list = nullptr;
-    {
-        const TestForm form(400, 300, ClosingForm);
-        window = form.Window();
-        edit = form.Add(L"TextBox", 102, 10, 10, 200, 24);  // type names in any case
-        list = form.Add(L"listview", 105, 10, 50, 300, 200);
-        AddWindowlessLabel(window, "Label1", 104, L"a", 0, 0, 10, 10);
-        DestroyWindow(edit);
-        EXPECT_EQ(LiveControlObjectCount(), std::get<1>(before) + 3) << "a control destroyed alone frees its record";
-        PostFormShown(window, 0);
-        // A loop that missed the form's end would end on this quit message, the form still there.
-        const UINT_PTR guard = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(7); });
-        EXPECT_EQ(ShowModal(form.Frame(), kModal, window, owner.Window(), SW_SHOWNORMAL, 0), 0);
-        KillTimer(nullptr, guard);
-    }
-    EXPECT_TRUE(!IsWindow(window) && gOwnerDisabled && IsWindowEnabled(owner.Window())) << "owner disabled meanwhile";
-    EXPECT_EQ(std::tuple(HandleTableCount(), LiveControlObjectCount(), LiveFormWindowCount()), before);
-    EXPECT_TRUE(HandleTableFind(edit) == nullptr && HandleTableFind(list) == nullptr);
 }
 
 TEST(PaintedLabels, FillBorderAndTextColourAsSetAndHiddenOrClearLabelsShowNothing) {

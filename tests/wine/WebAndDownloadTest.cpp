@@ -32,7 +32,7 @@ TEST(UrlDownload, DoneOnlyForAWholePictureInPlace) {
     site.Serve("packed.jpg", picture, "gzip=1");
     site.Serve("missing.jpg", "<h1>not here</h1>", "status=404&type=text/html");
     ASSERT_TRUE(CreateDirectoryW((folder.Path() + L"folder.jpg").c_str(), nullptr));
-    ASSERT_TRUE(folder.Write(L"earlier.jpg", "an earlier picture"));
+    ASSERT_TRUE(std::ofstream(std::filesystem::path(folder.Path() + L"earlier.jpg")) << "an earlier picture");
 
     struct Case { const char* path; std::wstring target; bool done; };
     for (const Case& c : {Case{"a.jpg", L"1.jpg", true},
