@@ -129,8 +129,7 @@ TEST_F(DownloadRunTest, FiveDownloadAtOnceASecondPressIsRefusedAndNothingToDoCha
     fakes->SetRows("ccccccc"), fakes->gate = 0;
     ASSERT_TRUE(service.StartRun(L"C:\\pics\\"));
     ASSERT_TRUE(fakes->WaitUntil([&] { return fakes->inFlight == 5 && fakes->marked.size() == 6; }));
-    std::this_thread::sleep_for(
-        std::chrono::milliseconds(50));  // a driver that ignored the slots would start the sixth by now
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // a driver ignoring the slots starts the sixth by now
     EXPECT_FALSE(service.StartRun(L"C:\\other\\"));
     fakes->Changed([&] { fakes->gate = -1; });
     ASSERT_TRUE(WaitForEnd(1));

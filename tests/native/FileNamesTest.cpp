@@ -26,15 +26,12 @@ TEST(FileNames, WherePicturesGoAndUnderWhichName) {
         {Wide(MakeFileName(0, "http://h/a.jpg?v=1.2")), L"1.2"},  // the last "." counts, also in a query
         {Wide(MakeFileName(0, "http://h/\xCD\xBC.\xCD\xBC")), Wide("1.\xCD\xBC")},
         // The "." of the host or a folder, or a tail Windows would refuse or read as a stream: the number alone.
-        {Wide(MakeFileName(0, "http://p.voyanta.com/a.b/c")), L"1"},
-        {Wide(MakeFileName(0, "http://h/a.jpg:stream")), L"1"},
+        {Wide(MakeFileName(0, "http://p.voyanta.com/a.b/c")), L"1"}, {Wide(MakeFileName(0, "http://h/a.jpg:x")), L"1"},
         {Wide(MakeFileName(0, std::string("http://h/a.j\0pg", 15))), L"1"},
         {Wide(MakeFileName(0, "http://h/a.\xB1\x5C")), L"1"},
         // Folders stay UTF-16: no character is lost and none is taken for a separator.
-        {DefaultFolder(exe), root + L"\\"},
-        {NoteFolder(exe, L"123"), root + L"\\123\\"},
-        {NoteFolder(exe, L"..\\..\\Windows"), root + L"\\"},
-        {NoteFolder(exe, L" . "), root + L"\\"},
+        {DefaultFolder(exe), root + L"\\"}, {NoteFolder(exe, L"123"), root + L"\\123\\"},
+        {NoteFolder(exe, L"..\\..\\Windows"), root + L"\\"}, {NoteFolder(exe, L" . "), root + L"\\"},
         {FolderFromBoxText(L"D:\\pics\\\u904B"), L"D:\\pics\\\u904B\\"},
         {FolderFromBoxText(L" D:/pics/J\u00F6rg \r\n"), L"D:\\pics\\J\u00F6rg\\"},
         {FolderFromBoxText(L" \t "), L""},
@@ -68,22 +65,16 @@ TEST(FileNames, RepliesThatAreNoPictureAndDownloadsThatMustEnd) {
     const struct Case {
         std::string got, expected;
     } cases[] = {
-        {kind(L"text/html; charset=UTF-8", "\xFF\xD8\xFF"), "page"},
-        {kind(L" Application/JSON ", ""), "page"},
-        {kind(L"application/problem+json", ""), "page"},
-        {kind(L"image/jpeg", " \r\n\t<!DOCTYPE HTML><p>"), "page"},
-        {kind(L"", "\n{\"error\":404}"), "page"},
-        {kind(L"image/jpeg", "\xFF\xD8\xFF<html>"), "picture"},
-        {kind(L"text/plain", "<htm"), "picture"},
-        {kind(L"text/htmlx", "[1]"), "picture"},
+        {kind(L"text/html; charset=UTF-8", "\xFF\xD8\xFF"), "page"}, {kind(L" Application/JSON ", ""), "page"},
+        {kind(L"application/problem+json", ""), "page"}, {kind(L"image/jpeg", " \r\n\t<!DOCTYPE HTML><p>"), "page"},
+        {kind(L"", "\n{\"error\":404}"), "page"}, {kind(L"image/jpeg", "\xFF\xD8\xFF<html>"), "picture"},
+        {kind(L"text/plain", "<htm"), "picture"}, {kind(L"text/htmlx", "[1]"), "picture"},
         {budget({}, 60), "too slow"},  // nothing at all in the first minute
         {budget({{20, 300}, {40, 600}, {60, 900}}, 60), "too slow"},
-        {budget({{1, 1024}}, 60.9), "going"},
-        {budget({{1, 1024}}, 61), "too slow"},
+        {budget({{1, 1024}}, 60.9), "going"}, {budget({{1, 1024}}, 61), "too slow"},
         {budget({{30, 2048}, {60, 4096}, {90, 6144}}, 149.9), "going"},
         {budget({{30, 2048}, {60, 4096}, {90, 6144}}, 150), "too slow"},
-        {budget({{1, 1000}}, 1, small), "going"},
-        {budget({{1, 1001}}, 1, small), "too large"},
+        {budget({{1, 1000}}, 1, small), "going"}, {budget({{1, 1001}}, 1, small), "too large"},
         {budget({{1, (uint64_t{256} << 20) + 1}}, 1), "too large"},
         {budget({}, 0, small, 1001), "too large"},  // announced: it fails before the bytes come
     };

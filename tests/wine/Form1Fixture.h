@@ -59,10 +59,7 @@ class Form1Fixture : public ::testing::Test {
     static bool Checked(int row) { return ListViewGetCheckState(List(), row); }
     static std::wstring Header(int column) {
         wchar_t text[256]{};
-        LVCOLUMNW col{};
-        col.mask = LVCF_TEXT;
-        col.pszText = text;
-        col.cchTextMax = 256;
+        LVCOLUMNW col{LVCF_TEXT, 0, 0, text, 256, 0, 0, 0, 0, 0, 0};
         SendMessageW(List(), LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
         return text;
     }

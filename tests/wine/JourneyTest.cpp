@@ -40,14 +40,9 @@ class Journey : public SiteFixture {
 TEST_F(Journey, ClipboardPasteSearchCopyDownloadAndPressAgain) {
     struct Picture { std::string name, reply; bool saved; };  // reply: its options; saved: after the first press
     const std::vector<Picture> pictures = {
-        {"a.jpg", "", true},
-        {"b.png", "", false},  // the user unchecks it
-        {"c.JPG", "chunked=1", true},
-        {"d.gif", "status=404&type=text/html", false},
-        {"e.jpeg", "status=500", false},
-        {"f.webp", "cut_after=5000", false},
-        {"g.jpg", "reset_after=3000", false},
-        {"h.jpg", "status=204", false},
+        {"a.jpg", "", true}, {"b.png", "", false} /* the user unchecks it */, {"c.JPG", "chunked=1", true},
+        {"d.gif", "status=404&type=text/html", false}, {"e.jpeg", "status=500", false},
+        {"f.webp", "cut_after=5000", false}, {"g.jpg", "reset_after=3000", false}, {"h.jpg", "status=204", false},
         {"noext", "", true},
     };
     std::string every;  // every byte value, each picture from another offset
@@ -86,14 +81,10 @@ TEST_F(Journey, ClipboardPasteSearchCopyDownloadAndPressAgain) {
     }
     EXPECT_EQ(site_.Targets(),
               (std::vector<std::string>{site_.ChunkTarget(0), site_.ChunkTarget(10), site_.ChunkTarget(20)}));
-    const std::string agent =
-        "\nUser-Agent: Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
-        "Chrome/78.0.3904.108 Safari/537.36\n";
-    for (const std::string& r : site_.Requests()) {
-        EXPECT_TRUE(r.starts_with("GET ") && r.find(agent) != r.npos &&
-                    r.find("\nAccept: text/html, */*; q=0.01\n") != r.npos)
-            << r;
-    }
+    for (const std::string& r : site_.Requests())
+        EXPECT_TRUE(r.starts_with("GET ") && r.find("\nAccept: text/html, */*; q=0.01\n") != r.npos &&
+                    r.find("\nUser-Agent: Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
+                           "Chrome/78.0.3904.108 Safari/537.36\n") != r.npos) << r;
     EXPECT_EQ(GetFileAttributesW(noteFolder_.c_str()), INVALID_FILE_ATTRIBUTES) << "made when a download starts";
 
     // Copy all links: only the link column's header copies, as zero-ended 8-bit text for any program to read.
@@ -208,9 +199,7 @@ TEST_F(Journey, HostileAddressesNeverLeaveTheDownloadFolder) {
     const std::string picture(9000, '\xD8');
     site_.Serve("p/*", picture);
     const auto marked = [&](const std::wstring& folder) {
-        int n = 0;
-        for (const std::wstring& entry : ListTree(folder)) n += entry.find(WString(m).Str()) != std::wstring::npos;
-        return n;
+        return std::ranges::count_if(ListTree(folder), [&](auto& e) { return e.find(WString(m).Str()) != e.npos; });
     };
 
     ScratchFolder sandbox;

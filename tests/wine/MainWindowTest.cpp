@@ -98,9 +98,5 @@ class MainWindow : public Form1Fixture {
 
 }  // namespace
 
-TEST_F(MainWindow, StartStateAt96Dpi) {
-    ExpectStartState(96);
-}
-TEST_F(MainWindow, StartStateDpi144) {
-    ExpectStartState(144);
-}
+TEST_F(MainWindow, StartStateAt96Dpi) { ExpectStartState(96); }
+TEST_F(MainWindow, StartStateDpi144) { ExpectStartState(144); }

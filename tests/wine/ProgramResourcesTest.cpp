@@ -67,13 +67,11 @@ TEST_F(ProgramResources, TheManifestAsksForCommonControlsSixAndPerMonitorDpi) {
 }
 
 TEST_F(ProgramResources, TheVersionBlockNamesTheProductItsMakerAndVersionOne) {
-    // What the file's properties show, read by the system's own reader (looked up by name: no import library).
-    const auto query = reinterpret_cast<BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT)>(
-        reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"version.dll"), "VerQueryValueW")));
-    const auto at = [&, block = Bytes(RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO))](const std::wstring& path) {
+    // What the file's properties show, read by the system's own reader.
+    const auto at = [block = Bytes(RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO))](const std::wstring& path) {
         void* value = nullptr;
         UINT length = 0;
-        return query && query(block.data(), path.c_str(), &value, &length) ? value : nullptr;
+        return VerQueryValueW(block.data(), path.c_str(), &value, &length) ? value : nullptr;
     };
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(at(L"\\"));
     EXPECT_EQ(fixed ? fixed->dwFileVersionMS : 0, 0x00010000u);
