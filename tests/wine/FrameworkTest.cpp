@@ -29,7 +29,7 @@ void AddLabel(const TestForm& form, int32_t id, const wchar_t* caption, const RE
 
 // A button whose record is anchored: mode, then distances to the right and bottom edges and offsets from the centre.
 HWND AnchoredButton(const TestForm& form, int32_t id, const DesignRect& d, const AnchorSpec& anchor) {
-    const HWND button = form.Add(L"BUTTON", id, d.left, d.top, d.width, d.height);
+    const HWND button = form.Add(L"button", id, d.left, d.top, d.width, d.height);
     ControlObject* r = HandleTableFind(button);
     std::tie(r->anchor, r->rightMargin, r->bottomMargin, r->horizontalOffset, r->verticalOffset) =
         std::tie(anchor.mode, anchor.right, anchor.bottom, anchor.offsetX, anchor.offsetY);
@@ -60,12 +60,15 @@ TEST(DpiFonts, DescriptorsGiveFontsAtTheScreenDpiEachMadeOnceAndNotCachedWhenNot
 }
 
 TEST(ControlProperties, AControlIsPaintedInItsOwnColoursElseTheFormsElseTheButtonFaceAndAFontKeepsItsMargins) {
-    {  // two forms of one class at once; the class goes with the last, and the next form registers it anew
+    {  // two forms of one class at once
         const TestForm first(10, 10), second(10, 10);
         ASSERT_TRUE(first.Window() && second.Window());
     }
+    // One that cannot be made (a child without its parent) takes the class with it; the next registers it anew.
+    EXPECT_EQ(TestForm(10, 10, PlainFormProcedure, reinterpret_cast<HWND>(0x12345)).Window(), nullptr);
     const TestForm form(300, 100);
-    const HWND edit = form.Add(L"TEXTBOX", 102, 10, 10, 200, 40, 0x50000080);
+    ASSERT_NE(form.Window(), nullptr);
+    const HWND edit = form.Add(L"TextBox", 102, 10, 10, 200, 40, 0x50000080);
     SetControlText(edit, L"WWWWW");
     SetControlTextColor(edit, 0x0000FF);
     SetControlBackColor(edit, 0x00FF00);

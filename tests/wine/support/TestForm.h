@@ -19,14 +19,14 @@
 // FormWindow and every record; the destructor destroys the window, which frees them.
 class TestForm {
   public:
-    TestForm(int32_t width, int32_t height, WNDPROC procedure = PlainFormProcedure) {
+    TestForm(int32_t width, int32_t height, WNDPROC procedure = PlainFormProcedure, HWND parent = nullptr) {
         // A class keeps the procedure it was registered with: one class per procedure.
         auto form =
             std::make_unique<FormWindow>(L"FwTestForm" + std::to_wstring(reinterpret_cast<uintptr_t>(procedure)));
         form->ratioX = form->ratioY = 1.0f;
-        window_ = CreateFormWindow(*form, nullptr, L"Test form", procedure, 0, 0, width, height,
-                                   WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW);
-        if (window_ == nullptr) return;
+        window_ = CreateFormWindow(*form, parent, L"Test form", procedure, 0, 0, width, height,
+                                   parent ? WS_CHILD : WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW);
+        if (window_ == nullptr) return;  // the FormWindow goes, and with it the class when no window of it is left
         form.release();  // the window's WM_DESTROY deletes it from now on
         AttachFormRecord(window_, record_ = NewControlObject());
         ShowWindow(window_, SW_SHOWNOACTIVATE);
