@@ -12,6 +12,7 @@ with its ratio lines, tool time / baseline time. Talks only to 127.0.0.1.
   memory    peak working set of the tool after a search that lists 10,000 pictures
 """
 import argparse
+import contextlib
 import os
 import shutil
 import statistics
@@ -146,21 +147,28 @@ def search(tool, runs):
            "ratio (tool / one curl, a new connection per chunk; target <= 4)")
 
 
+@contextlib.contextmanager
+def curl_into_folder(urls):
+    """A fresh folder and a curl config saving each address into it as 1.jpg, 2.jpg, ...; both removed afterwards."""
+    folder = tempfile.mkdtemp(prefix="bench-curl-")
+    config = curl_config(urls, folder)
+    try:
+        yield folder, config
+    finally:
+        os.unlink(config)
+        shutil.rmtree(folder, ignore_errors=True)
+
+
 def curl_download(site, count, picture_bytes, runs, name):
     """curl --parallel --parallel-max 5 into files; seconds of each run."""
-    folder = tempfile.mkdtemp(prefix="bench-curl-")
-    config = curl_config(site.picture_urls(count), folder)
     times = []
-    try:
+    with curl_into_folder(site.picture_urls(count)) as (folder, config):
         for run in range(runs):
             for entry in os.listdir(folder):
                 os.unlink(os.path.join(folder, entry))
             times.append(timed(["curl", "-s", "-f", "--parallel", "--parallel-max", "5", "-K", config]))
             figure("download_%s_curl_run%d" % (name, run + 1), times[-1], "s")
             require_whole(folder, count, picture_bytes)
-    finally:
-        os.unlink(config)
-        shutil.rmtree(folder, ignore_errors=True)
     return times
 
 
@@ -173,15 +181,9 @@ def require_whole(folder, count, picture_bytes):
 
 def curl_one_at_a_time(arguments, count, picture_bytes):
     """Seconds for one curl process fetching the first pictures one after another, on a site of its own."""
-    with Site(*arguments) as site:
-        folder = tempfile.mkdtemp(prefix="bench-curl-")
-        config = curl_config(site.picture_urls(count), folder)
-        try:
-            seconds = timed(["curl", "-s", "-f", "-K", config])
-            require_whole(folder, count, picture_bytes)
-        finally:
-            os.unlink(config)
-            shutil.rmtree(folder, ignore_errors=True)
+    with Site(*arguments) as site, curl_into_folder(site.picture_urls(count)) as (folder, config):
+        seconds = timed(["curl", "-s", "-f", "-K", config])
+        require_whole(folder, count, picture_bytes)
     return seconds
 
 
