@@ -15,7 +15,8 @@ Options of the reply:
   stall_after=N  headers and N bytes, then nothing until the client goes
   cut_after=N  headers announcing the whole body, N bytes, then close      reset_after=N  the same, then a reset
   chunked=1  chunked transfer coding          gzip=1  the body compressed, with its Content-Encoding
-  endless=1  a body without length that never ends
+  endless=1  a body without length that never ends      unframed=1  no length: the body ends when the connection does
+  head_trickle=MS  the status line and headers one byte every MS milliseconds
   trickle=B,MS  B bytes every MS milliseconds (announcing the whole body)  rate=N  bytes per second
 GET /_log?prefix=P: the requests whose target starts with P, each as its request line and "Name: value" header lines,
 a blank line after each.
@@ -228,12 +229,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
             trickle = (size, every / 1000.0)
         cut = lambda name: int(reply[name]) if name in reply else None
         self.send(number("status") or 200, reply.get("type", "image/jpeg"), body, headers=headers,
-                  chunked=bool(number("chunked")), endless=bool(number("endless")), rate=number("rate"),
+                  chunked=bool(number("chunked")), endless=bool(number("endless") or number("unframed")),
+                  unframed=bool(number("unframed")), head_trickle=number("head_trickle"), rate=number("rate"),
                   trickle=trickle, stall_after=cut("stall_after"), cut_after=cut("cut_after"),
                   reset_after=cut("reset_after"))
 
-    def send(self, status, content_type, body, headers=(), chunked=False, endless=False, rate=0, trickle=None,
-             stall_after=None, cut_after=None, reset_after=None):
+    def send(self, status, content_type, body, headers=(), chunked=False, endless=False, unframed=False,
+             head_trickle=0, rate=0, trickle=None, stall_after=None, cut_after=None, reset_after=None):
         if status in (204, 304):
             body = b""  # these replies have no body; one sent anyway would be read as the start of the next reply
         self.send_response(status)
@@ -246,8 +248,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_header("Transfer-Encoding", "chunked")
         else:
             self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        if endless:
+        if head_trickle:
+            head = b"".join(self._headers_buffer) + b"\r\n"
+            self._headers_buffer = []
+            for offset in range(len(head)):
+                if not self.write(head[offset:offset + 1]) or not self.pause(head_trickle / 1000.0):
+                    return
+        else:
+            self.end_headers()
+        if unframed:
+            self.close_connection = True
+        elif endless:
             block = pattern_bytes(65536)
             deadline = time.monotonic() + LONGEST_WAIT
             while time.monotonic() < deadline and self.write(block):

@@ -11,10 +11,11 @@
 #include "BenchWindow.h"
 #include "Figures.h"
 #include "download/DownloadRun.h"
-#include "download/DownloadWorker.h"
 #include "download/ErrorPage.h"
+#include "download/PictureDownload.h"
+#include "download/PictureDownloads.h"
 #include "download/PictureFiles.h"
-#include "download/UrlDownload.h"
+#include "download/PictureStructure.h"
 #include "framework/Win32.h"
 #include "services/ListView.h"
 #include "services/WString.h"
@@ -120,11 +121,12 @@ double ThreadProcessorSeconds() {
     return static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
 }
 
-// The steps of DownloadUrlToFile, one picture after another on this thread, each step timed on its own: where the
+// The steps of DownloadPictureFile, one picture after another on this thread, each step timed on its own: where the
 // time of one picture goes when nothing else runs in the process. Prints milliseconds per picture for each step, the
 // reads per picture, and the processor time per picture of the whole call and of the WinHTTP floor alone.
 void TimeSteps(const std::vector<std::wstring>& links, const std::wstring& folder, int64_t pictureBytes) {
     const size_t count = std::min<size_t>(links.size(), 40);
+    const auto session = std::make_shared<HttpSession>();
     double open = 0, send = 0, body = 0, close = 0, check = 0, place = 0;
     uint64_t reads = 0;
     int whole = 0;
@@ -136,12 +138,12 @@ void TimeSteps(const std::vector<std::wstring>& links, const std::wstring& folde
     };
     for (size_t i = 0; i < count; ++i) {
         const std::wstring target = TargetFor(folder, i);
-        const std::wstring partial = PartialDownloadPath(target);
         auto at = BenchClock::now();
         TransferBudget budget(DownloadLimits{}, WebRequest::Clock::now());
-        auto request = std::make_unique<WebRequest>(budget.SlowFrom());
-        UniqueFile file(CreateFileW(partial.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        auto request = std::make_unique<WebRequest>(budget.SlowFrom(), session);
+        PartialFile file = PartialFile::CreateBeside(target);
+        PageStart start;
+        PictureStructure structure;
         const bool opened = file && request->Open(L"GET", links[i]) &&
                             request->SetRequestHeader(L"User-Agent", kToolUserAgent);
         request->AcceptCompressedReplies();
@@ -157,21 +159,21 @@ void TimeSteps(const std::vector<std::wstring>& links, const std::wstring& folde
             piece.clear();
             request->SetDeadline(budget.SlowFrom());
             if (!request->ReadArrived(piece, UINT64_MAX, ended)) break;
-            DWORD written = 0;
-            WriteFile(file.Get(), piece.data(), static_cast<DWORD>(piece.size()), &written, nullptr);
+            file.Write(piece);
+            start.Feed(piece);
+            structure.Feed(piece);
             received += piece.size();
             budget.Received(received, WebRequest::Clock::now());
             ++reads;
         }
         body += lap(at);
-        file.Reset(INVALID_HANDLE_VALUE);
         request.reset();
         close += lap(at);
-        const int64_t size = FileSize(partial);
-        const bool page = IsPageContentType(contentType) || StartsLikePage(StartAfterBlanks(partial));
+        const int64_t size = file.Size();
+        const bool page = IsPageContentType(contentType) || start.LooksLikePage();
+        const bool cut = structure.Shape() == PictureShape::Cut;
         check += lap(at);
-        std::wstring savedAs;
-        whole += !page && size == pictureBytes && PlaceDownload(partial, target, size, savedAs);
+        whole += !page && !cut && size == pictureBytes && file.PutInPlace(target);
         place += lap(at);
     }
     const double n = static_cast<double>(count);
@@ -187,8 +189,8 @@ void TimeSteps(const std::vector<std::wstring>& links, const std::wstring& folde
 
     auto start = BenchClock::now();
     double processor = ThreadProcessorSeconds();
-    for (size_t i = 0; i < count; ++i) DownloadUrlToFile(links[i], TargetFor(folder, i));
-    PrintFigure("download_steps_tool_call", 1000 * SecondsSince(start) / n, "ms/picture (DownloadUrlToFile)");
+    for (size_t i = 0; i < count; ++i) DownloadPictureFile(links[i], TargetFor(folder, i), {}, session);
+    PrintFigure("download_steps_tool_call", 1000 * SecondsSince(start) / n, "ms/picture (DownloadPictureFile)");
     PrintFigure("download_steps_tool_call_processor", 1000 * (ThreadProcessorSeconds() - processor) / n,
                 "ms/picture (processor time of this thread)");
     EmptyFolder(folder);
@@ -269,7 +271,7 @@ class CountingDownloader final : public PictureDownloader {
     double MeanOver(double seconds) const { return static_cast<double>(busy_) / 1e6 / seconds; }
 
   private:
-    UrlPictureDownloader downloader_;
+    HttpPictureDownloader downloader_{{}, std::make_shared<HttpSession>()};
     std::atomic<int> inFlight_{0};
     std::atomic<int> most_{0};
     std::atomic<int64_t> busy_{0};  // microseconds inside downloads, summed over all of them
@@ -317,7 +319,9 @@ void RunDownloadBreakdown(HWND list, const std::vector<std::string>& links, cons
     Report("web_request_loop", seconds, folder, count, pictureBytes);
 
     seconds = RunPool(wideLinks, folder,
-                      [](const std::wstring& link, const std::wstring& target) { DownloadUrlToFile(link, target); });
+                      [session = std::make_shared<HttpSession>()](const std::wstring& link, const std::wstring& target) {
+                          DownloadPictureFile(link, target, {}, session);
+                      });
     Report("tool_download_call", seconds, folder, count, pictureBytes);
 
     std::vector<RtString> rows;

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 namespace {
+
+constexpr size_t kPageMarkLength = 14;  // "<!doctype html", the longest beginning of a page looked for
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF", kUtf16LittleEndMark = "\xFF\xFE", kUtf16BigEndMark = "\xFE\xFF";
 
 template <typename Char>
 Char Lower(Char c) {
@@ -21,6 +25,10 @@ bool EqualsNoCase(std::basic_string_view<Char> text, std::string_view other) {
     return text.size() == other.size() && StartsWithNoCase(text, other);
 }
 
+bool IsBlank(unsigned code) {
+    return code == ' ' || (code >= '\t' && code <= '\r');  // tab, LF, vertical tab, form feed, CR
+}
+
 }  // namespace
 
 bool IsPageContentType(std::wstring_view contentType) {
@@ -36,11 +44,46 @@ bool IsPageContentType(std::wstring_view contentType) {
            EqualsNoCase(subtype, "json") || EqualsNoCase(subtype, "x-json");
 }
 
-size_t LeadingBlanks(std::string_view text) {
-    return std::min(text.find_first_not_of(" \t\r\n\v\f"), text.size());
+void PageStart::Feed(std::string_view bytes) noexcept {
+    for (const char byte : bytes) {
+        if (start_.size() >= kPageMarkLength) return;
+        pending_ += byte;
+        switch (reading_) {
+            case Reading::Mark:
+                if (pending_ == kUtf8Mark || pending_ == kUtf16LittleEndMark || pending_ == kUtf16BigEndMark) {
+                    reading_ = pending_ == kUtf8Mark           ? Reading::Utf8
+                               : pending_ == kUtf16BigEndMark ? Reading::Utf16BigEnd
+                                                              : Reading::Utf16LittleEnd;
+                    pending_.clear();
+                } else if (!kUtf8Mark.starts_with(pending_) && !kUtf16LittleEndMark.starts_with(pending_) &&
+                           !kUtf16BigEndMark.starts_with(pending_)) {
+                    reading_ = Reading::Utf8;  // no mark: the bytes held back are text
+                    for (const char held : std::exchange(pending_, {})) Take(static_cast<unsigned char>(held));
+                }
+                break;
+            case Reading::Utf8:
+                pending_.clear();
+                Take(static_cast<unsigned char>(byte));
+                break;
+            case Reading::Utf16LittleEnd:
+            case Reading::Utf16BigEnd:
+                if (pending_.size() == 2) {
+                    const unsigned first = static_cast<unsigned char>(pending_[0]);
+                    const unsigned second = static_cast<unsigned char>(pending_[1]);
+                    Take(reading_ == Reading::Utf16LittleEnd ? first | second << 8 : first << 8 | second);
+                    pending_.clear();
+                }
+                break;
+        }
+    }
 }
 
-bool StartsLikePage(std::string_view bodyStart) {
-    const std::string_view start = bodyStart.substr(LeadingBlanks(bodyStart));
+void PageStart::Take(unsigned code) noexcept {
+    if (start_.empty() && IsBlank(code)) return;
+    start_ += code < 0x80 ? static_cast<char>(code) : '\x80';
+}
+
+bool PageStart::LooksLikePage() const noexcept {
+    const std::string_view start = start_;
     return start.starts_with('{') || StartsWithNoCase(start, "<!doctype html") || StartsWithNoCase(start, "<html");
 }

@@ -6,7 +6,7 @@
 #include <commctrl.h>
 
 #include "download/DownloadFolder.h"
-#include "download/DownloadWorker.h"
+#include "download/PictureDownloads.h"
 #include "framework/App.h"
 #include "framework/ControlObject.h"
 #include "framework/ControlProperties.h"

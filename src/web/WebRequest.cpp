@@ -43,9 +43,13 @@ bool CheckHttpPlatform() noexcept {
     return reinterpret_cast<CheckPlatform>(reinterpret_cast<void*>(proc))() != FALSE;
 }
 
-void WebRequest::InternetTraits::Close(void* h) noexcept {
+void InternetHandleTraits::Close(void* h) noexcept {
     WinHttpCloseHandle(h);
 }
+
+HttpSession::HttpSession() noexcept
+    : handle_(WinHttpOpen(kToolUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                          WINHTTP_NO_PROXY_BYPASS, 0)) {}
 
 WebRequest::~WebRequest() = default;
 
@@ -81,10 +85,9 @@ bool WebRequest::Open(const std::wstring& method, const std::wstring& address) n
     const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
                               std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
 
-    session_.Reset(WinHttpOpen(kToolUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                               WINHTTP_NO_PROXY_BYPASS, 0));
-    if (!Succeeded(session_ ? TRUE : FALSE)) return false;
-    connection_.Reset(WinHttpConnect(session_.Get(), host.c_str(), parts.nPort, 0));
+    if (!session_) session_.reset(new (std::nothrow) HttpSession());
+    if (!Succeeded(session_ && session_->Handle() ? TRUE : FALSE)) return false;
+    connection_.Reset(WinHttpConnect(session_->Handle(), host.c_str(), parts.nPort, 0));
     if (!Succeeded(connection_ ? TRUE : FALSE)) return false;
     const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
     request_.Reset(WinHttpOpenRequest(connection_.Get(), method.c_str(), path.empty() ? L"/" : path.c_str(), nullptr,

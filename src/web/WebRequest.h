@@ -1,8 +1,10 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "framework/Unique.h"
 #include "framework/Win32.h"
@@ -15,6 +17,25 @@ bool CheckHttpPlatform() noexcept;
 // The user agent of every request the tool makes.
 extern const wchar_t kToolUserAgent[];
 
+// A WinHTTP handle; <winhttp.h> stays out of this header, as it clashes with <wininet.h>.
+struct InternetHandleTraits {
+    using Type = void*;
+    static void* Empty() noexcept { return nullptr; }
+    static void Close(void* h) noexcept;
+};
+using UniqueInternet = Unique<InternetHandleTraits>;
+
+// A WinHTTP session that several requests share, on any threads. Windows keeps connections per session: requests in
+// one session reuse them (and, on https, their TLS handshakes). A request holds its session until it is closed.
+class HttpSession {
+  public:
+    HttpSession() noexcept;
+    void* Handle() const noexcept { return handle_.Get(); }  // null when the platform has no WinHTTP session to give
+
+  private:
+    UniqueInternet handle_;
+};
+
 // One HTTP request through the WinHTTP API, synchronous, used on one thread. Before every call that can block, the
 // platform's own time limits are set to the time left before the deadline, so that no call outlives it by more than
 // the platform's lag. The body is read as it arrives, piece by piece. Closing the object closes the request and its
@@ -22,7 +43,9 @@ extern const wchar_t kToolUserAgent[];
 class WebRequest {
   public:
     using Clock = std::chrono::steady_clock;
-    explicit WebRequest(Clock::time_point deadline) noexcept : deadline_(deadline) {}
+    // In the session when one is given, else in a session of its own.
+    explicit WebRequest(Clock::time_point deadline, std::shared_ptr<const HttpSession> session = nullptr) noexcept
+        : deadline_(deadline), session_(std::move(session)) {}
     ~WebRequest();
     WebRequest(const WebRequest&) = delete;
     WebRequest& operator=(const WebRequest&) = delete;
@@ -46,13 +69,6 @@ class WebRequest {
     bool ReadArrived(std::string& into, uint64_t maxSize, bool& ended) noexcept;
 
   private:
-    struct InternetTraits {  // a WinHTTP handle; <winhttp.h> stays out of this header, as it clashes with <wininet.h>
-        using Type = void*;
-        static void* Empty() noexcept { return nullptr; }
-        static void Close(void* h) noexcept;
-    };
-    using UniqueInternet = Unique<InternetTraits>;
-
     bool Succeeded(BOOL ok) noexcept;
     bool SetLimitsToTimeLeft() noexcept;
 
@@ -60,7 +76,7 @@ class WebRequest {
     int limitSet_ = -1;  // the platform's limits as last set, in milliseconds; -1 before the first
     HRESULT lastResult_ = S_OK;
     // Closed in reverse order: the request, then its connection, then the session.
-    UniqueInternet session_;
+    std::shared_ptr<const HttpSession> session_;
     UniqueInternet connection_;
     UniqueInternet request_;
 };

@@ -1,5 +1,6 @@
 // Fuzzes the text operations and the reading of replies against plain re-statements of their rules. The input is one
 // reply; cut at each 0x1E byte, a chain whose parts answer the requests in turn; else the text operations' arguments.
+// It is also a downloaded body: whether it is a whole picture or a page is told alike wherever it is cut.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cerrno>
@@ -8,6 +9,8 @@
 #include <set>
 #include <vector>
 
+#include "download/ErrorPage.h"
+#include "download/PictureStructure.h"
 #include "scrape/ChunkChain.h"
 #include "scrape/ReplyParser.h"
 #include "services/RtString.h"
@@ -92,6 +95,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string links;
     for (const std::string& a : expected) links += a + "\r\n";
     REQUIRE(expected == chain.addresses && chain.seen.AllLinksText() == links && chain.seen.Count() == expected.size());
+    PictureStructure whole, cut;
+    PageStart wholeStart, cutStart;
+    whole.Feed(reply), wholeStart.Feed(reply);
+    for (size_t at = 0, step = 1; at < size; at += step, step = step * 5 % 23 + 1)
+        cut.Feed(reply.substr(at, step)), cutStart.Feed(reply.substr(at, step));
+    REQUIRE(whole.Shape() == cut.Shape() && wholeStart.LooksLikePage() == cutStart.LooksLikePage());
     FuzzedDataProvider input(data, size);
     const auto number = [&](int64_t low, int64_t high) { return input.ConsumeIntegralInRange<int64_t>(low, high); };
     const int64_t start = number(-3, 48), count = number(-3, 48), k = number(-1, 12);

@@ -1,42 +1,24 @@
-#include "download/DownloadWorker.h"
+#include "download/PictureDownloads.h"
 
 #include <functional>
 #include <memory>
-#include <new>
 #include <utility>
 
 #include "download/DownloadFolder.h"
+#include "download/PictureDownload.h"
+#include "framework/Threads.h"
 #include "framework/Win32.h"
 #include "services/ListView.h"
 #include "services/WString.h"
+#include "web/WebRequest.h"
 
-namespace {
-
-using ThreadBody = std::function<void()>;
-
-DWORD WINAPI RunThreadBody(void* parameter) noexcept {
-    const std::unique_ptr<ThreadBody> body(static_cast<ThreadBody*>(parameter));
-    (*body)();
-    return 0;
-}
-
-}  // namespace
-
-bool UrlPictureDownloader::DownloadToFile(const RtString& link, const std::wstring& folder,
-                                          const RtString& fileName) noexcept {
-    return DownloadUrlToFile(WideFromText(link), folder + WideFromText(fileName), limits_).done;
+bool HttpPictureDownloader::DownloadToFile(const RtString& link, const std::wstring& folder,
+                                           const RtString& fileName) noexcept {
+    return DownloadPictureFile(WideFromText(link), folder + WideFromText(fileName), limits_, session_);
 }
 
 bool Win32ThreadStarter::Start(std::function<void()> body) noexcept {
-    auto* owned = new (std::nothrow) ThreadBody(std::move(body));
-    if (!owned) return false;
-    const HANDLE thread = CreateThread(nullptr, 0, RunThreadBody, owned, 0, nullptr);
-    if (!thread) {
-        delete owned;
-        return false;
-    }
-    CloseHandle(thread);  // runs on its own; nobody waits for it
-    return true;
+    return StartDetachedThread(std::move(body));
 }
 
 PictureDownloads::PictureDownloads(HWND list, std::shared_ptr<DownloadRunObserver> observer,
@@ -44,7 +26,8 @@ PictureDownloads::PictureDownloads(HWND list, std::shared_ptr<DownloadRunObserve
     : list_(list),
       writer_(list),
       rows_(std::make_shared<ListViewDownloadRows>(list, writer_.Queue(), writer_.WakeWindow())),
-      service_(rows_, std::make_shared<UrlPictureDownloader>(limits), std::make_shared<Win32ThreadStarter>(),
+      service_(rows_, std::make_shared<HttpPictureDownloader>(limits, std::make_shared<HttpSession>()),
+               std::make_shared<Win32ThreadStarter>(),
                std::move(observer)) {}
 
 void PictureDownloads::StartDownloads(HWND folderBox) {

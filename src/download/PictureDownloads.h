@@ -2,23 +2,29 @@
 #include <memory>
 #include <utility>
 
+#include "download/DownloadLimits.h"
 #include "download/DownloadRun.h"
 #include "download/ListRowWrites.h"
 #include "download/ListViewDownloadRows.h"
-#include "download/UrlDownload.h"
 #include "framework/Win32.h"
 
 #include <commctrl.h>
 
+class HttpSession;
+
 // The download runs wired to the platform: the rows of a real list view, downloads through WinHTTP, CreateThread.
 
-class UrlPictureDownloader final : public PictureDownloader {
+// Downloads pictures through one WinHTTP session, shared by every download of every run, so that they reuse the
+// platform's connections.
+class HttpPictureDownloader final : public PictureDownloader {
   public:
-    explicit UrlPictureDownloader(const DownloadLimits& limits = {}) noexcept : limits_(limits) {}
+    HttpPictureDownloader(const DownloadLimits& limits, std::shared_ptr<const HttpSession> session) noexcept
+        : limits_(limits), session_(std::move(session)) {}
     bool DownloadToFile(const RtString& link, const std::wstring& folder, const RtString& fileName) noexcept override;
 
   private:
     DownloadLimits limits_;
+    std::shared_ptr<const HttpSession> session_;
 };
 
 // Threads with the default stack size whose handles are closed at once: nobody waits for them.
