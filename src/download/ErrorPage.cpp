@@ -51,7 +51,7 @@ void PageStart::Feed(std::string_view bytes) noexcept {
         switch (reading_) {
             case Reading::Mark:
                 if (pending_ == kUtf8Mark || pending_ == kUtf16LittleEndMark || pending_ == kUtf16BigEndMark) {
-                    reading_ = pending_ == kUtf8Mark           ? Reading::Utf8
+                    reading_ = pending_ == kUtf8Mark          ? Reading::Utf8
                                : pending_ == kUtf16BigEndMark ? Reading::Utf16BigEnd
                                                               : Reading::Utf16LittleEnd;
                     pending_.clear();

@@ -27,8 +27,7 @@ PictureDownloads::PictureDownloads(HWND list, std::shared_ptr<DownloadRunObserve
       writer_(list),
       rows_(std::make_shared<ListViewDownloadRows>(list, writer_.Queue(), writer_.WakeWindow())),
       service_(rows_, std::make_shared<HttpPictureDownloader>(limits, std::make_shared<HttpSession>()),
-               std::make_shared<Win32ThreadStarter>(),
-               std::move(observer)) {}
+               std::make_shared<Win32ThreadStarter>(), std::move(observer)) {}
 
 void PictureDownloads::StartDownloads(HWND folderBox) {
     if (service_.Running() || ListViewGetItemCount(list_) < 1) return;

@@ -45,8 +45,8 @@ PartialFile PartialFile::CreateBeside(const std::wstring& target) noexcept {
         partial.path_ = PartialDownloadPath(target, ++attemptsMade);
         // Shared for deletion, so that it can be renamed while open; CREATE_NEW: never another attempt's file.
         partial.file_.Reset(CreateFileW(partial.path_.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
-                                        FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+                                        FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                        nullptr));
         if (partial.file_) {
             if (!partial.MarkForDeletion(true)) partial.Discard();  // a file that could outlive the process: none
             return partial;

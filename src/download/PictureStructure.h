@@ -53,7 +53,7 @@ class PictureStructure {
     size_t want_ = 1;
     uint64_t skip_ = 0;  // bytes to pass over before the current step
     uint64_t total_ = 0;
-    uint64_t declared_ = 0;  // RIFF and BMP: the size the header declares
-    bool sawScan_ = false;   // JPEG
+    uint64_t declared_ = 0;   // RIFF and BMP: the size the header declares
+    bool sawScan_ = false;    // JPEG
     bool entropyFF_ = false;  // JPEG: the last entropy-coded byte was 0xFF
 };

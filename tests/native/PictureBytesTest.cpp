@@ -25,7 +25,9 @@ std::string Utf16(const std::string& ascii, bool bigEnd) {
 // like a page. Every case is fed whole, in two pieces cut at every place, and byte by byte: the verdict never changes.
 TEST(PictureBytes, TheFormatsEndAndPagesAreToldWhereverTheBodyIsCut) {
     const std::string jpeg = Jpeg(9), png = samples::Png(3, 2), gif = samples::Gif(std::string(600, 'g'));
-    const std::string scan = "\xFF\xD8" + Segment(0xDA, std::string(6, '\x01')) + "\x12\xFF\x00\x34\xFF\xD3\x56\xFF\xFF";
+    const std::string scan = "\xFF\xD8" + Segment(0xDA, std::string(6, '\x01')) +
+                             std::string("\x12\xFF\x00\x34\xFF\xD3\x56\xFF\xFF", 9);  // stuffing, restart, fill
+    // clang-format off
     struct Case { const char* what; std::string body; Shape shape; bool page; };
     const std::vector<Case> cases = {
         {"a whole JPEG", jpeg, Shape::Whole, false},
@@ -65,6 +67,7 @@ TEST(PictureBytes, TheFormatsEndAndPagesAreToldWhereverTheBodyIsCut) {
          Shape::NotKnown, false},
         {"the beginning of a byte-order mark", "\xEF\xBB", Shape::NotKnown, false},
     };
+    // clang-format on
     for (const Case& c : cases) {
         for (size_t cut = 0; cut <= c.body.size() + 1; ++cut) {  // the last: byte by byte
             PictureStructure structure;
