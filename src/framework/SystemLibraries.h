@@ -10,8 +10,8 @@
 // known DLLs: a DLL of the same name lying beside it (in a Downloads folder, say) is never loaded.
 
 // Takes the current folder out of the DLL search and, where the system offers it (Windows 8, or 7 with its loader
-// update), limits every later load to the system folder. Called at the executable's entry, before the C runtime
-// starts: it uses kernel32 alone.
+// update), limits every later load to the system folder; elsewhere it loads the visual styles from there at once.
+// Called at the executable's entry, before the C runtime starts: it uses kernel32 alone.
 void NarrowDllSearch() noexcept;
 
 // Loads a DLL of Windows by its file name ("winhttp.dll") from the system folder; null when it cannot be loaded.

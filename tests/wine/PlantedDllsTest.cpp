@@ -35,34 +35,29 @@ TEST(PlantedDlls, TheProgramLoadsNoneAndSearchesAndDownloadsBesideThem) {
         },
         30s);
     EXPECT_NE(window, nullptr) << "the program showed no window";
+    // Another process's controls take text and clicks carried across by the system.
+    const auto send = [&](int id, UINT message, WPARAM wp, LPARAM lp) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(GetDlgItem(window, id), message, wp, lp, SMTO_NORMAL, 10000, &result);
+        return result;
+    };
+    const auto press = [&](int id) {
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+    };
+    const std::wstring note = WString(site.Url("page")).Str(), pictures = folder.Path() + L"p";
     if (window != nullptr) {
-        // Another process's controls take text and clicks carried across by the system.
-        const auto setText = [&](int id, const std::wstring& text) {
-            DWORD_PTR result = 0;
-            SendMessageTimeoutW(GetDlgItem(window, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                                SMTO_NORMAL, 10000, &result);
-        };
-        const auto press = [&](int id) {
-            PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
-        };
-        setText(102, WString(site.Url("page")).Str());
+        send(102, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(note.c_str()));
         press(103);
-        const auto found = [&] {
-            DWORD_PTR rows = 0;
-            SendMessageTimeoutW(GetDlgItem(window, 105), LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 1000, &rows);
-            return rows == 1 && IsWindowEnabled(GetDlgItem(window, 106));
-        };
-        EXPECT_TRUE(PumpUntil(found, 30s)) << "the search found no picture";
-        setText(108, folder.Path() + L"p");
+        EXPECT_TRUE(PumpUntil(
+            [&] { return send(105, LVM_GETITEMCOUNT, 0, 0) == 1 && IsWindowEnabled(GetDlgItem(window, 106)); }, 30s));
+        send(108, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(pictures.c_str()));
         press(106);
-        EXPECT_TRUE(PumpUntil([&] { return ReadFileBytes(folder.Path() + L"p\\1.jpg").size() == 30000; }, 30s));
+        EXPECT_TRUE(PumpUntil([&] { return ReadFileBytes(pictures + L"\\1.jpg").size() == 30000; }, 30s));
         PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
-    EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0);
     DWORD code = 1234;
-    GetExitCodeProcess(process, &code);
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0);
+    EXPECT_TRUE(GetExitCodeProcess(process, &code) && code == 0) << "exit code " << code;
     TerminateProcess(process, 99);
     CloseHandle(process);
     RegDeleteTreeW(HKEY_CURRENT_USER, overrides.c_str());

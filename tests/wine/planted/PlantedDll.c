@@ -2,8 +2,7 @@
 // "<its own path>.loaded" behind. It exports, as stubs, every name the program has ever taken from the DLL it poses as.
 #include <windows.h>
 
-#define STUB(name) \
-    __declspec(dllexport) int name(void) { return 0; }
+#define STUB(name) __declspec(dllexport) int name(void) { return 0; }
 #if defined(PLANTED_WINHTTP)
 STUB(WinHttpAddRequestHeaders) STUB(WinHttpCheckPlatform) STUB(WinHttpCloseHandle) STUB(WinHttpConnect)
 STUB(WinHttpCrackUrl) STUB(WinHttpOpen) STUB(WinHttpOpenRequest) STUB(WinHttpQueryDataAvailable)
@@ -20,13 +19,12 @@ STUB(InitCommonControlsEx) STUB(SetWindowSubclass)
 #endif
 
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID reserved) {
-    (void)reserved;
     wchar_t marker[MAX_PATH + 8];
     const DWORD length = GetModuleFileNameW(self, marker, MAX_PATH);
+    (void)reserved;
     if (reason == DLL_PROCESS_ATTACH && length > 0 && length < MAX_PATH) {
         lstrcpyW(marker + length, L".loaded");
-        const HANDLE file = CreateFileW(marker, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        CloseHandle(CreateFileW(marker, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
     }
     return TRUE;
 }
