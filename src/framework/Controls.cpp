@@ -5,6 +5,7 @@
 #include "framework/ControlTypes.h"
 #include "framework/DpiMath.h"
 #include "framework/FormWindow.h"
+#include "framework/SystemLibraries.h"
 #include "framework/Win32.h"
 
 #include <commctrl.h>
@@ -96,7 +97,7 @@ void Subclass(HWND control, const ControlSubclass& subclass) noexcept {
         SetPropW(control, kPreviousProcedure, reinterpret_cast<HANDLE>(GetWindowLongPtrW(control, GWLP_WNDPROC)));
         SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclass.classic));
     } else if (subclass.procedure != nullptr) {
-        SetWindowSubclass(control, subclass.procedure, subclass.id, subclass.data);
+        CommonControls().SetWindowSubclass(control, subclass.procedure, subclass.id, subclass.data);
     }
 }
 

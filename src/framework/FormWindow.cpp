@@ -6,6 +6,7 @@
 #include "framework/Centring.h"
 #include "framework/Dpi.h"
 #include "framework/DpiMath.h"
+#include "framework/SystemLibraries.h"
 #include "framework/Win32.h"
 
 #include <commctrl.h>
@@ -65,7 +66,7 @@ FormWindow::FormWindow(std::wstring_view name)
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = 0x7FFF;  // every class
-    InitCommonControlsEx(&controls);
+    CommonControls().InitCommonControlsEx(&controls);
 }
 
 FormWindow::~FormWindow() {

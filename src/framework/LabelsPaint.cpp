@@ -6,9 +6,8 @@
 #include "framework/FormHooks.h"
 #include "framework/Labels.h"
 #include "framework/LabelsStyle.h"
+#include "framework/SystemLibraries.h"
 #include "framework/Win32.h"
-
-namespace gdip = Gdiplus::DllExports;
 
 static_assert(textformat::kCenter == DT_CENTER && textformat::kRight == DT_RIGHT &&
               textformat::kVCenter == DT_VCENTER && textformat::kBottom == DT_BOTTOM &&
@@ -22,7 +21,9 @@ constexpr uint32_t kOpaqueBlack = 0xFF000000u;
 
 }  // namespace
 
-SelectedBitmap::~SelectedBitmap() { Release(); }
+SelectedBitmap::~SelectedBitmap() {
+    Release();
+}
 
 void SelectedBitmap::Release() noexcept {
     if (dc && original != nullptr) SelectObject(dc.Get(), original);
@@ -88,9 +89,9 @@ void BeginPaintContext(PaintContext& context, HWND window, int32_t background, b
         }
         SetBkMode(back, TRANSPARENT);
         Gdiplus::GpGraphics* graphics = nullptr;
-        if (gdip::GdipCreateFromHDC(back, &graphics) == Gdiplus::Ok) {
+        if (Gdip().GdipCreateFromHDC(back, &graphics) == Gdiplus::Ok) {
             context.graphics.Reset(graphics);
-            gdip::GdipSetSmoothingMode(graphics, Gdiplus::SmoothingModeAntiAlias);
+            Gdip().GdipSetSmoothingMode(graphics, Gdiplus::SmoothingModeAntiAlias);
         }
         context.ratioX = static_cast<float>(GetDeviceCaps(context.target, LOGPIXELSX) / 96.0);
         context.ratioY = static_cast<float>(GetDeviceCaps(context.target, LOGPIXELSY) / 96.0);
@@ -132,7 +133,7 @@ void SetPaintPen(PaintContext& context, float width, uint32_t argb) noexcept {
     context.pen.Reset();
     if (width < 1.0f) return;
     Gdiplus::GpPen* pen = nullptr;
-    if (gdip::GdipCreatePen1(argb, width * context.ratioX, Gdiplus::UnitPixel, &pen) == Gdiplus::Ok) {
+    if (Gdip().GdipCreatePen1(argb, width * context.ratioX, Gdiplus::UnitPixel, &pen) == Gdiplus::Ok) {
         context.pen.Reset(pen);
     }
 }
@@ -141,7 +142,7 @@ void SetPaintBrush(PaintContext& context, uint32_t argb) noexcept {
     context.brush.Reset();
     if (argb == 0) return;
     Gdiplus::GpSolidFill* brush = nullptr;
-    if (gdip::GdipCreateSolidFill(argb, &brush) == Gdiplus::Ok) context.brush.Reset(brush);
+    if (Gdip().GdipCreateSolidFill(argb, &brush) == Gdiplus::Ok) context.brush.Reset(brush);
 }
 
 void PaintRectangle(PaintContext& context, float x, float y, float width, float height) noexcept {
@@ -151,8 +152,8 @@ void PaintRectangle(PaintContext& context, float x, float y, float width, float 
     const float top = y * context.ratioY;
     const float w = width * context.ratioX;
     const float h = height * context.ratioY;
-    if (context.brush) gdip::GdipFillRectangle(graphics, context.brush.Get(), left, top, w, h);
-    if (context.pen) gdip::GdipDrawRectangle(graphics, context.pen.Get(), left, top, w, h);
+    if (context.brush) Gdip().GdipFillRectangle(graphics, context.brush.Get(), left, top, w, h);
+    if (context.pen) Gdip().GdipDrawRectangle(graphics, context.pen.Get(), left, top, w, h);
 }
 
 void DrawWindowlessLabel(int32_t id, PaintContext& context, HWND form, int32_t) noexcept {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "framework/SystemLibraries.h"
 #include "framework/Unique.h"
 #include "framework/Win32.h"
 #include "framework/Win32Handles.h"
@@ -21,22 +22,22 @@ using UniqueMemoryDc = Unique<MemoryDcTraits>;
 struct GdipGraphicsTraits {
     using Type = Gdiplus::GpGraphics*;
     static Type Empty() noexcept { return nullptr; }
-    static void Close(Type g) noexcept { Gdiplus::DllExports::GdipDeleteGraphics(g); }
+    static void Close(Type g) noexcept { Gdip().GdipDeleteGraphics(g); }
 };
 struct GdipPenTraits {
     using Type = Gdiplus::GpPen*;
     static Type Empty() noexcept { return nullptr; }
-    static void Close(Type p) noexcept { Gdiplus::DllExports::GdipDeletePen(p); }
+    static void Close(Type p) noexcept { Gdip().GdipDeletePen(p); }
 };
 struct GdipBrushTraits {
     using Type = Gdiplus::GpBrush*;
     static Type Empty() noexcept { return nullptr; }
-    static void Close(Type b) noexcept { Gdiplus::DllExports::GdipDeleteBrush(b); }
+    static void Close(Type b) noexcept { Gdip().GdipDeleteBrush(b); }
 };
 struct GdipImageTraits {
     using Type = Gdiplus::GpImage*;
     static Type Empty() noexcept { return nullptr; }
-    static void Close(Type i) noexcept { Gdiplus::DllExports::GdipDisposeImage(i); }
+    static void Close(Type i) noexcept { Gdip().GdipDisposeImage(i); }
 };
 
 // A bitmap selected into a memory DC; the DC's own bitmap goes back in before either is deleted (a bitmap still

@@ -15,13 +15,13 @@
 #include "framework/Labels.h"
 #include "framework/LabelsStyle.h"
 #include "framework/ModalLoop.h"
+#include "framework/SystemLibraries.h"
 #include "framework/Win32.h"
 #include "mainform/Form1Texts.h"
 #include "services/ListView.h"
 #include "services/WString.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 namespace {
 
@@ -128,7 +128,7 @@ FormControl AddLabel(HWND form, const ControlDesign& design) {
 }
 
 void SetUpList(HWND list, float ratioX) {
-    SetWindowTheme(list, L"Explorer", nullptr);
+    VisualStyles().SetWindowTheme(list, L"Explorer", nullptr);
     for (int32_t column = 0; column < 3; ++column) {
         const ColumnDesign& c = kColumns[column];
         ListViewInsertColumn(list, column, WString(c.header), c.format, ScaleDesign(c.width, ratioX));

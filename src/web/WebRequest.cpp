@@ -10,11 +10,11 @@
 #include <new>
 #include <utility>
 
+#include "framework/SystemLibraries.h"
 #include "framework/Win32.h"
 #include "framework/Win32Handles.h"
 #include "services/WString.h"
-
-#include <winhttp.h>
+#include "web/WinHttpFunctions.h"
 
 const wchar_t kToolUserAgent[] =
     L"Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/78.0.3904.108 "
@@ -30,12 +30,7 @@ HRESULT LastErrorResult() noexcept {
 }  // namespace
 
 bool CheckHttpPlatform() noexcept {
-    // By full path, so that a winhttp.dll placed beside the executable is never the one loaded.
-    wchar_t system[MAX_PATH]{};
-    const UINT n = GetSystemDirectoryW(system, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return false;
-    const std::wstring path = std::wstring(system, n) + L"\\winhttp.dll";
-    const UniqueLibrary library(LoadLibraryW(path.c_str()));
+    const UniqueLibrary library(LoadSystemLibrary(L"winhttp.dll"));
     if (!library) return false;
     const FARPROC proc = GetProcAddress(library.Get(), "WinHttpCheckPlatform");
     if (!proc) return false;
@@ -44,12 +39,12 @@ bool CheckHttpPlatform() noexcept {
 }
 
 void InternetHandleTraits::Close(void* h) noexcept {
-    WinHttpCloseHandle(h);
+    WinHttp().WinHttpCloseHandle(h);
 }
 
 HttpSession::HttpSession() noexcept
-    : handle_(WinHttpOpen(kToolUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                          WINHTTP_NO_PROXY_BYPASS, 0)) {}
+    : handle_(WinHttp().WinHttpOpen(kToolUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                    WINHTTP_NO_PROXY_BYPASS, 0)) {}
 
 WebRequest::~WebRequest() = default;
 
@@ -71,56 +66,56 @@ bool WebRequest::SetLimitsToTimeLeft() noexcept {
     if (limitSet_ >= 0 && std::abs(limit - limitSet_) < 250) return true;
     DWORD headersLimit = static_cast<DWORD>(limit);
     limitSet_ = limit;
-    return Succeeded(WinHttpSetTimeouts(request_.Get(), limit, limit, limit, limit)) &&
-           Succeeded(WinHttpSetOption(request_.Get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersLimit,
-                                      sizeof(headersLimit)));
+    return Succeeded(WinHttp().WinHttpSetTimeouts(request_.Get(), limit, limit, limit, limit)) &&
+           Succeeded(WinHttp().WinHttpSetOption(request_.Get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersLimit,
+                                                sizeof(headersLimit)));
 }
 
 bool WebRequest::Open(const std::wstring& method, const std::wstring& address) noexcept {
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof(parts);
     parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-    if (!Succeeded(WinHttpCrackUrl(address.c_str(), 0, 0, &parts))) return false;
+    if (!Succeeded(WinHttp().WinHttpCrackUrl(address.c_str(), 0, 0, &parts))) return false;
     const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
     const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
                               std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
 
     if (!session_) session_.reset(new (std::nothrow) HttpSession());
     if (!Succeeded(session_ && session_->Handle() ? TRUE : FALSE)) return false;
-    connection_.Reset(WinHttpConnect(session_->Handle(), host.c_str(), parts.nPort, 0));
+    connection_.Reset(WinHttp().WinHttpConnect(session_->Handle(), host.c_str(), parts.nPort, 0));
     if (!Succeeded(connection_ ? TRUE : FALSE)) return false;
     const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
-    request_.Reset(WinHttpOpenRequest(connection_.Get(), method.c_str(), path.empty() ? L"/" : path.c_str(), nullptr,
-                                      WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, secure));
+    request_.Reset(WinHttp().WinHttpOpenRequest(connection_.Get(), method.c_str(), path.empty() ? L"/" : path.c_str(),
+                                                nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, secure));
     return Succeeded(request_ ? TRUE : FALSE);
 }
 
 bool WebRequest::SetRequestHeader(const std::wstring& name, const std::wstring& value) noexcept {
     if (!request_) return false;
     const std::wstring line = name + L": " + value;
-    return Succeeded(WinHttpAddRequestHeaders(request_.Get(), line.c_str(), static_cast<DWORD>(line.size()),
-                                              WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE));
+    return Succeeded(WinHttp().WinHttpAddRequestHeaders(request_.Get(), line.c_str(), static_cast<DWORD>(line.size()),
+                                                        WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE));
 }
 
 bool WebRequest::AcceptCompressedReplies() noexcept {
     DWORD all = WINHTTP_DECOMPRESSION_FLAG_ALL;  // an option of Windows 8.1 and later
-    return request_ && WinHttpSetOption(request_.Get(), WINHTTP_OPTION_DECOMPRESSION, &all, sizeof(all));
+    return request_ && WinHttp().WinHttpSetOption(request_.Get(), WINHTTP_OPTION_DECOMPRESSION, &all, sizeof(all));
 }
 
 bool WebRequest::Send() noexcept {
     if (!request_ || !SetLimitsToTimeLeft()) return false;
-    if (!Succeeded(
-            WinHttpSendRequest(request_.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0)))
+    if (!Succeeded(WinHttp().WinHttpSendRequest(request_.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                                                WINHTTP_NO_REQUEST_DATA, 0, 0, 0)))
         return false;
-    return SetLimitsToTimeLeft() && Succeeded(WinHttpReceiveResponse(request_.Get(), nullptr));
+    return SetLimitsToTimeLeft() && Succeeded(WinHttp().WinHttpReceiveResponse(request_.Get(), nullptr));
 }
 
 int WebRequest::Status() noexcept {
     DWORD status = 0;
     DWORD size = sizeof(status);
-    const BOOL ok =
-        request_ && WinHttpQueryHeaders(request_.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                                        WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
+    const BOOL ok = request_ && WinHttp().WinHttpQueryHeaders(
+                                    request_.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                                    WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
     return ok ? static_cast<int>(status) : 0;
 }
 
@@ -128,7 +123,8 @@ std::wstring WebRequest::Header(const wchar_t* name) noexcept {
     if (!request_) return {};
     wchar_t value[512]{};
     DWORD size = sizeof(value);
-    if (!WinHttpQueryHeaders(request_.Get(), WINHTTP_QUERY_CUSTOM, name, value, &size, WINHTTP_NO_HEADER_INDEX))
+    if (!WinHttp().WinHttpQueryHeaders(request_.Get(), WINHTTP_QUERY_CUSTOM, name, value, &size,
+                                       WINHTTP_NO_HEADER_INDEX))
         return {};
     return std::wstring(value, size / sizeof(wchar_t));
 }
@@ -144,7 +140,8 @@ std::optional<uint64_t> WebRequest::AnnouncedLength() noexcept {
 bool WebRequest::ReadArrived(std::string& into, uint64_t maxSize, bool& ended) noexcept {
     ended = false;
     DWORD available = 0;
-    if (!request_ || !SetLimitsToTimeLeft() || !Succeeded(WinHttpQueryDataAvailable(request_.Get(), &available)))
+    if (!request_ || !SetLimitsToTimeLeft() ||
+        !Succeeded(WinHttp().WinHttpQueryDataAvailable(request_.Get(), &available)))
         return false;
     if (available == 0) {
         ended = true;
@@ -160,8 +157,8 @@ bool WebRequest::ReadArrived(std::string& into, uint64_t maxSize, bool& ended) n
     }
     into.resize(at + available);
     DWORD read = 0;
-    const bool ok =
-        SetLimitsToTimeLeft() && Succeeded(WinHttpReadData(request_.Get(), into.data() + at, available, &read));
+    const bool ok = SetLimitsToTimeLeft() &&
+                    Succeeded(WinHttp().WinHttpReadData(request_.Get(), into.data() + at, available, &read));
     into.resize(at + (ok ? read : 0));
     ended = ok && read == 0;
     return ok;
