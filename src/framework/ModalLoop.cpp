@@ -23,8 +23,9 @@ HWND TopLevelOf(HWND window) noexcept {
     return window;
 }
 
-// One message of the loop: hook, accelerators, dialog navigation, then the ordinary dispatch.
-void ProcessMessage(MSG& msg, int32_t mdiFlag) noexcept {
+}  // namespace
+
+void ProcessLoopMessage(MSG& msg, int32_t mdiFlag) noexcept {
     if (MessageHook(&msg) != 0) return;
     const HWND target = TopLevelOf(msg.hwnd);
     if (target != nullptr) {
@@ -39,8 +40,6 @@ void ProcessMessage(MSG& msg, int32_t mdiFlag) noexcept {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
 }
-
-}  // namespace
 
 INT_PTR ShowModal(FormWindow* /*form*/, int32_t modalFlag, HWND formWindow, HWND owner, int showCommand,
                   int32_t mdiFlag) noexcept {
@@ -60,7 +59,7 @@ INT_PTR ShowModal(FormWindow* /*form*/, int32_t modalFlag, HWND formWindow, HWND
     MSG msg{};
     // The loop ends with WM_QUIT (0) or an error (-1), or when the form's window is gone.
     while (IsWindow(formWindow) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ProcessMessage(msg, mdiFlag);
+        ProcessLoopMessage(msg, mdiFlag);
     }
 
     if (disabled != nullptr && IsWindow(disabled)) {

@@ -13,3 +13,7 @@ inline constexpr int32_t kModal = -1;  // the modal flag that runs the loop; any
 // WS_EX_NOACTIVATE window shows it without activating it.
 INT_PTR ShowModal(FormWindow* form, int32_t modalFlag, HWND formWindow, HWND owner, int showCommand,
                   int32_t mdiFlag) noexcept;
+
+// One message as the modal loop handles it: the message hook, accelerators, dialog navigation, then the dispatch.
+// Also used by the waits that keep a window answering while its thread is busy (MessageWait.h).
+void ProcessLoopMessage(MSG& msg, int32_t mdiFlag) noexcept;

@@ -37,6 +37,13 @@ struct LibraryTraits {
 };
 using UniqueLibrary = Unique<LibraryTraits>;
 
+struct KernelHandleTraits {  // events, threads: the handles for which "none" is null
+    using Type = HANDLE;
+    static HANDLE Empty() noexcept { return nullptr; }
+    static void Close(HANDLE h) noexcept { CloseHandle(h); }
+};
+using UniqueKernelHandle = Unique<KernelHandleTraits>;
+
 // A device context of the whole screen for the span of a query.
 class ScreenDc {
   public:

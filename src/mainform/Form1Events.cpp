@@ -2,10 +2,13 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include <commctrl.h>
 
 #include "download/DownloadFolder.h"
+#include "download/FileNames.h"
 #include "download/PictureDownloads.h"
 #include "framework/App.h"
 #include "framework/ControlObject.h"
@@ -42,9 +45,19 @@ class ButtonsDuringRun final : public DownloadRunObserver {
 
 std::unique_ptr<PictureDownloads> downloads;  // made when the window is first shown; window thread
 DownloadLimits downloadLimits;                // for the downloads made next; window thread
+bool closeAfterSearch = false;  // the window was closed during a search: it goes once the search has returned
+
+// The folder rule a search follows: the pictures folder exists before it, the note's folder is shown after it.
+void EnsurePicturesFolder() noexcept {
+    EnsureFolderExists(PicturesRootFolder(ExecutableFolder()));
+}
+void ShowSearchedNoteFolder(std::string_view noteId) noexcept {
+    ShowNoteFolder(TheMainForm().Text3.window, noteId);
+}
 
 PictureSearchControls SearchControls(const MainFormObject& main) {
-    return {main.Text1.window, main.Command1.window, main.ListView1.window, main.Command2.window, main.Text3.window};
+    return {main.window,          main.Text1.window,    main.Command1.window,  main.ListView1.window,
+            main.Command2.window, EnsurePicturesFolder, ShowSearchedNoteFolder};
 }
 
 void Form1Shown(HWND form) noexcept {
@@ -81,10 +94,15 @@ void PasteAddress(HWND addressBox) noexcept {
     SendMessageW(addressBox, EM_SETSEL, length + 10, selectionEnd);  // the start is clamped to the end of the text
 }
 
-void OnCommand(HWND, WPARAM wParam, LPARAM) noexcept {
-    if (HIWORD(wParam) != BN_CLICKED || DownloadRunning()) return;
+// A click that reaches the window anyway (a posted one acts even on a disabled button) does nothing while a search or
+// a download run lasts.
+void OnCommand(HWND form, WPARAM wParam, LPARAM) noexcept {
+    if (HIWORD(wParam) != BN_CLICKED || DownloadRunning() || SearchRunning()) return;
     const MainFormObject& main = TheMainForm();
-    if (LOWORD(wParam) == kCommand1Id) FindPictures(SearchControls(main));
+    if (LOWORD(wParam) == kCommand1Id) {
+        FindPictures(SearchControls(main));
+        if (std::exchange(closeAfterSearch, false)) PostMessageW(form, WM_CLOSE, 0, 0);
+    }
     if (LOWORD(wParam) == kCommand2Id && downloads) downloads->StartDownloads(main.Text3.window);
 }
 
@@ -129,6 +147,11 @@ void SetForm1DownloadLimits(const DownloadLimits& limits) noexcept {
 LRESULT CALLBACK Form1Procedure(HWND form, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == kDownloadRunEndedMessage) {
         OnRunEnded();
+        return 0;
+    }
+    if (message == WM_CLOSE && SearchRunning()) {  // nothing of the search may outlive the window: it ends first
+        closeAfterSearch = true;
+        CancelSearch();
         return 0;
     }
     return FormProcedure(form, message, wParam, lParam, kForm1Events);

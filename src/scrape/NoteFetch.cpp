@@ -27,7 +27,7 @@ RtString FetchNoteContent(NoteSource& source, const RtString& address, const RtS
         if (source.addressBox) SetControlText(source.addressBox, WString(kNoAddressNotice));
         return TextFromWide(kNoAddressReply);
     }
-    return HttpGet(request);
+    return HttpGet(request, {}, source.wait);
 }
 
 RtString FetchNoteContent(const RtString& address, const RtString& tail) noexcept {

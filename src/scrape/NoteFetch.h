@@ -5,11 +5,14 @@
 #include "scrape/NoteAddress.h"
 #include "services/RtString.h"
 
+class ReplyWait;
+
 // What the note search keeps for the life of the process. Window thread only.
 struct NoteSource {
     RtString chunkEndpointBase;  // empty until composed when the main form is first shown
     RtString noteId;             // id of the last note address fetched; never cleared
     HWND addressBox = nullptr;   // Text1, where a request with nothing to fetch is reported; borrowed
+    ReplyWait* wait = nullptr;   // how a request is waited for; null: the thread blocks. Borrowed, set by a search
 };
 
 // The process's own note source, used by the one-argument-pair FetchNoteContent below.

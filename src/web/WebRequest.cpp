@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
-#include <condition_variable>
 #include <cwchar>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <utility>
 
@@ -172,10 +170,8 @@ struct Transfer {
     const RtString address;
     const WebRequest::Clock::time_point deadline;  // the caller's: the request ends by it too
     const uint64_t maxBytes;
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;  // guarded by mutex, as body
-    RtString body;
+    const UniqueKernelHandle finished{CreateEventW(nullptr, TRUE, FALSE, nullptr)};  // set once body is written
+    RtString body;  // read by the caller only after `finished` is set
 };
 
 void RunTransfer(Transfer& transfer) noexcept {
@@ -188,13 +184,8 @@ void RunTransfer(Transfer& transfer) noexcept {
     ok = ok && announced.value_or(0) <= transfer.maxBytes;  // a reply announcing too much is not read at all
     if (ok && announced) body.reserve(static_cast<size_t>(*announced));
     for (bool ended = false; ok && !ended;) ok = request.ReadArrived(body, transfer.maxBytes, ended);
-    if (!ok) body = RtString();
-    {
-        std::lock_guard lock(transfer.mutex);
-        transfer.body = std::move(body);
-        transfer.done = true;
-    }
-    transfer.finished.notify_all();
+    if (ok) transfer.body = std::move(body);
+    SetEvent(transfer.finished.Get());
 }
 
 DWORD WINAPI TransferThread(void* parameter) noexcept {
@@ -203,21 +194,31 @@ DWORD WINAPI TransferThread(void* parameter) noexcept {
     return 0;
 }
 
+class BlockingWait final : public ReplyWait {
+  public:
+    bool Wait(HANDLE finished, WebRequest::Clock::time_point deadline) noexcept override {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - WebRequest::Clock::now());
+        const auto timeout = static_cast<DWORD>(std::clamp<int64_t>(left.count(), 0, INFINITE - 1));
+        return WaitForSingleObject(finished, timeout) == WAIT_OBJECT_0;
+    }
+};
+
 }  // namespace
 
-RtString HttpGet(const RtString& address, const ReplyLimits& limits) noexcept {
+RtString HttpGet(const RtString& address, const ReplyLimits& limits, ReplyWait* wait) noexcept {
     if (!CheckHttpPlatform()) return {};
     const WebRequest::Clock::time_point deadline = WebRequest::Clock::now() + limits.wait;
     const auto transfer = std::make_shared<Transfer>(address, deadline, limits.maxBytes);
-    auto* handOver = new (std::nothrow) std::shared_ptr<Transfer>(transfer);
-    const HANDLE thread = handOver ? CreateThread(nullptr, 0, TransferThread, handOver, 0, nullptr) : nullptr;
-    if (thread) {
-        CloseHandle(thread);  // it ends on its own, at the deadline at the latest but for the platform's lag
-    } else {
+    auto* handOver = transfer->finished ? new (std::nothrow) std::shared_ptr<Transfer>(transfer) : nullptr;
+    const UniqueKernelHandle thread(handOver ? CreateThread(nullptr, 0, TransferThread, handOver, 0, nullptr)
+                                             : nullptr);
+    if (!thread) {  // on this thread then, bounded by the deadline but for the platform's lag
         delete handOver;
         RunTransfer(*transfer);
+        return std::move(transfer->body);
     }
-    std::unique_lock lock(transfer->mutex);
-    if (!transfer->finished.wait_until(lock, deadline, [&] { return transfer->done; })) return {};  // let go
+    // The thread ends on its own, at the deadline at the latest but for the platform's lag.
+    BlockingWait blocking;
+    if (!(wait ? *wait : blocking).Wait(transfer->finished.Get(), deadline)) return {};  // let go
     return std::move(transfer->body);
 }

@@ -89,9 +89,17 @@ struct ReplyLimits {
     uint64_t maxBytes = uint64_t{64} << 20;
 };
 
+// How the caller of HttpGet waits for the request, which runs on a thread of its own.
+class ReplyWait {
+  public:
+    virtual ~ReplyWait() = default;
+    // True once `finished` is signalled; false at the deadline, or earlier when the caller gives the request up.
+    virtual bool Wait(HANDLE finished, WebRequest::Clock::time_point deadline) noexcept = 0;
+};
+
 // One GET of the address (8-bit text, code page 936) with the tool's two request headers, within the limits. The
 // reply body as received (an error status gives its page); empty text when the platform has no WinHTTP, the request
 // fails, the body is over the byte limit (announced or not) or the reply is not complete in time. The request runs on
-// a thread of its own, so the caller is let go at the deadline whatever the platform does; the request then ends on
-// its own.
-RtString HttpGet(const RtString& address, const ReplyLimits& limits = {}) noexcept;
+// a thread of its own, so the caller is let go at the deadline (or when its wait gives up) whatever the platform does;
+// the request then ends on its own. Without a wait, the caller's thread simply blocks.
+RtString HttpGet(const RtString& address, const ReplyLimits& limits = {}, ReplyWait* wait = nullptr) noexcept;
