@@ -1,7 +1,8 @@
 // The real program started as a user starts it, driven with real input (the pointer and the keyboard act on whatever
 // window is under them, so its window is kept topmost) and closed: idle, while a search waits, after clicks made
 // during a search, and while its downloads are in flight. The window answers throughout, clicks made during a search
-// act on nothing, and the process ends with exit code 0 within 5 s of the close, leaving only whole pictures.
+// act on nothing, and the process ends with exit code 0 within 5 s of the close, leaving only whole pictures. Started
+// beside DLLs named after Windows' own, with Wine told to prefer them as Windows' search order would, it loads none.
 #include <algorithm>
 #include <cstdio>
 #include <process.h>
@@ -62,15 +63,16 @@ TEST(CloseMidRun, ClosedWithRealInputIdleMidSearchOrMidDownloadTheProgramEndsWit
     enum Close { kCloseBox, kAltF4, kTaskbar };  // the taskbar's Close is a WM_SYSCOMMAND posted to the window
     // search: its reply's options ("": no search); pictures: downloaded before the close, each served with `reply`
     // (but for a trickle: picture 1 whole at once); clicks: made during the search
-    struct Case { const char* what; std::string search, reply; int pictures; bool clicks; Close close; };
+    struct Case { const char* what; std::string search, reply; int pictures; bool clicks; Close close; bool planted; };
     const std::string stall = "stall=1", trickle = "trickle=1000,200";
     for (const Case& c :
-         {Case{"idle", "", "", 0, false, kTaskbar},
-          Case{"a chunk request never answered", stall, "", 0, false, kCloseBox},
-          Case{"a chunk request never answered, Alt+F4", stall, "", 0, false, kAltF4},
-          Case{"clicks on both buttons during a slow search", "delay_ms=3000", "", 0, true, kCloseBox},
-          Case{"five stalled midway, three waiting", "type=text/html", "stall_after=10000", 8, false, kCloseBox},
-          Case{"trickling, the first one whole", "type=text/html", trickle, 8, false, kCloseBox}}) {
+         {Case{"idle", "", "", 0, false, kTaskbar, false},
+          Case{"beside planted DLLs, all downloaded", "type=text/html", "", 3, false, kTaskbar, true},
+          Case{"a chunk request never answered", stall, "", 0, false, kCloseBox, false},
+          Case{"a chunk request never answered, Alt+F4", stall, "", 0, false, kAltF4, false},
+          Case{"clicks on both buttons during a slow search", "delay_ms=3000", "", 0, true, kCloseBox, false},
+          Case{"five stalled midway, three waiting", "type=text/html", "stall_after=10000", 8, false, kCloseBox, false},
+          Case{"trickling, the first one whole", "type=text/html", trickle, 8, false, kCloseBox, false}}) {
         SCOPED_TRACE(c.what);
         Site site("close");
         ASSERT_TRUE(site.Running());
@@ -85,10 +87,17 @@ TEST(CloseMidRun, ClosedWithRealInputIdleMidSearchOrMidDownloadTheProgramEndsWit
 
         // Started from a folder of names outside the code page, it makes its pictures folder there.
         const std::wstring home = folder.Path() + L"\u904B J\u00F6rg \uC0AC\uC9C4\\";
-        const std::wstring program = home + L"VoyantaPictures.exe";
+        // Wine takes WINEDLLOVERRIDES from the Unix environment only: the planted copy's own go to the registry.
+        const std::wstring name = c.planted ? L"VoyantaPictures-planted.exe" : L"VoyantaPictures.exe";
+        const std::wstring program = home + name, tests = CurrentExecutablePath().folder;
+        const std::wstring overrides = L"Software\\Wine\\AppDefaults\\" + name;
         ASSERT_TRUE(CreateDirectoryW(home.c_str(), nullptr));
-        const std::wstring built = CurrentExecutablePath().folder + L"..\\..\\VoyantaPictures.exe";
-        ASSERT_TRUE(CopyFileW(built.c_str(), program.c_str(), TRUE));
+        ASSERT_TRUE(CopyFileW((tests + L"..\\..\\VoyantaPictures.exe").c_str(), program.c_str(), TRUE));
+        for (const std::wstring dll : {L"uxtheme", L"winhttp", L"gdiplus", L"comctl32"}) {
+            if (!c.planted) break;
+            ASSERT_TRUE(CopyFileW((tests + L"planted\\" + dll + L".dll").c_str(), (home + dll + L".dll").c_str(), 1));
+            RegSetKeyValueW(HKEY_CURRENT_USER, (overrides + L"\\DllOverrides").c_str(), dll.c_str(), REG_SZ, L"n,b", 8);
+        }
         const auto process = reinterpret_cast<HANDLE>(_wspawnl(_P_NOWAIT, program.c_str(), program.c_str(), nullptr));
         ASSERT_NE(process, INVALID_HANDLE_VALUE);
         HWND window = nullptr;  // its main window, once shown; other tests may show theirs at the same time
@@ -136,12 +145,18 @@ TEST(CloseMidRun, ClosedWithRealInputIdleMidSearchOrMidDownloadTheProgramEndsWit
             ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(download); }, 30s));
             SetText(GetDlgItem(window, kText3), WString(folder.Path() + L"p").ToRtString());
             Click(download);
-            ASSERT_TRUE(PumpUntil([&] { return site.InFlight("p/").first == 5; }, 30s));
+            if (c.reply.empty()) {  // every picture whole before the close
+                EXPECT_TRUE(PumpUntil([&] { return ListTree(folder.Path() + L"p\\").size() == 3u; }, 30s));
+                EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(download); }, 30s));
+            } else {
+                ASSERT_TRUE(PumpUntil([&] { return site.InFlight("p/").first == 5; }, 30s));
+            }
             // Stalled downloads never end, so the site's count is exact there: a sixth would be a sixth slot.
-            if (c.reply == trickle)
+            if (c.reply == trickle) {
                 EXPECT_TRUE(PumpUntil([&] { return ListTree(folder.Path() + L"p\\").count(L"1.jpg"); }));
-            else
+            } else if (!c.reply.empty()) {
                 EXPECT_FALSE(PumpUntil([&] { return site.InFlight("p/").second > 5; }, 1s));
+            }
         }
 
         const auto closed = std::chrono::steady_clock::now();
@@ -159,6 +174,9 @@ TEST(CloseMidRun, ClosedWithRealInputIdleMidSearchOrMidDownloadTheProgramEndsWit
         EXPECT_EQ(code, 0u) << "a crash ends with another code under Wine";
         TerminateProcess(process, 99);
         CloseHandle(process);
+        RegDeleteTreeW(HKEY_CURRENT_USER, overrides.c_str());
+        for (const std::wstring& entry : ListTree(home))
+            EXPECT_FALSE(entry.ends_with(L".loaded")) << "a planted DLL ran: " << WString(entry).ToRtString();
         EXPECT_TRUE(PumpUntil([&] { return site.InFlight().first == 0; }, 10s)) << "no connection outlives the program";
         // Whole pictures stay; nothing half-done: no partial file, no picture cut short.
         for (const std::wstring& entry : ListTree(folder.Path() + L"p\\"))
