@@ -7,24 +7,18 @@
 #include "download/ErrorPage.h"
 #include "download/PictureStructure.h"
 
-namespace {
-
-using samples::Jpeg;
-using samples::Segment;
+using namespace samples;
 using Shape = PictureShape;
-
-std::string Utf16(const std::string& ascii, bool bigEnd) {
-    std::string out = bigEnd ? "\xFE\xFF" : "\xFF\xFE";
-    for (char c : ascii) out += bigEnd ? std::string{'\0', c} : std::string{c, '\0'};
-    return out;
-}
-
-}  // namespace
 
 // A body judged by its own bytes, as it arrives: whether a known picture format reaches its end, and whether it begins
 // like a page. Every case is fed whole, in two pieces cut at every place, and byte by byte: the verdict never changes.
 TEST(PictureBytes, TheFormatsEndAndPagesAreToldWhereverTheBodyIsCut) {
-    const std::string jpeg = Jpeg(9), png = samples::Png(3, 2), gif = samples::Gif(std::string(600, 'g'));
+    const std::string jpeg = Jpeg(9), png = Png(3, 2), gif = Gif(std::string(600, 'g'));
+    const auto Utf16 = [](const std::string& ascii, bool bigEnd) {  // with its byte-order mark
+        std::string out = bigEnd ? "\xFE\xFF" : "\xFF\xFE";
+        for (char c : ascii) out += bigEnd ? std::string{'\0', c} : std::string{c, '\0'};
+        return out;
+    };
     const std::string scan = "\xFF\xD8" + Segment(0xDA, std::string(6, '\x01')) +
                              std::string("\x12\xFF\x00\x34\xFF\xD3\x56\xFF\xFF", 9);  // stuffing, restart, fill
     // clang-format off

@@ -11,8 +11,7 @@ inline std::string Be(uint32_t v, int bytes) {  // big-endian
     return out;
 }
 inline std::string Segment(int marker, const std::string& body) {  // a JPEG segment with its length
-    std::string segment{'\xFF', static_cast<char>(marker)};
-    return segment + Be(static_cast<uint32_t>(body.size() + 2), 2) + body;
+    return std::string{'\xFF', static_cast<char>(marker)} + Be(static_cast<uint32_t>(body.size() + 2), 2) + body;
 }
 // 8 x 8*blocks grey pixels; every block codes as "DC unchanged, end of block", two bits each. The comment pads it.
 inline std::string Jpeg(int blocks, const std::string& comment = "made by the tests") {
