@@ -26,7 +26,6 @@ class TransferBudget {
     // The moment the download becomes too slow unless more bytes arrive before it.
     Clock::time_point SlowFrom() const noexcept;
     bool TooSlow(Clock::time_point now) const noexcept { return now >= SlowFrom(); }
-    uint64_t Total() const noexcept { return total_; }
 
   private:
     struct Sample {

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "framework/SystemLibraries.h"
+#include "framework/Threads.h"
 #include "framework/Win32.h"
 #include "framework/Win32Handles.h"
 #include "services/WString.h"
@@ -188,12 +189,6 @@ void RunTransfer(Transfer& transfer) noexcept {
     SetEvent(transfer.finished.Get());
 }
 
-DWORD WINAPI TransferThread(void* parameter) noexcept {
-    const std::unique_ptr<std::shared_ptr<Transfer>> transfer(static_cast<std::shared_ptr<Transfer>*>(parameter));
-    RunTransfer(**transfer);
-    return 0;
-}
-
 class BlockingWait final : public ReplyWait {
   public:
     bool Wait(HANDLE finished, WebRequest::Clock::time_point deadline) noexcept override {
@@ -209,12 +204,8 @@ RtString HttpGet(const RtString& address, const ReplyLimits& limits, ReplyWait* 
     if (!CheckHttpPlatform()) return {};
     const WebRequest::Clock::time_point deadline = WebRequest::Clock::now() + limits.wait;
     const auto transfer = std::make_shared<Transfer>(address, deadline, limits.maxBytes);
-    auto* handOver = transfer->finished ? new (std::nothrow) std::shared_ptr<Transfer>(transfer) : nullptr;
-    const UniqueKernelHandle thread(handOver ? CreateThread(nullptr, 0, TransferThread, handOver, 0, nullptr)
-                                             : nullptr);
-    if (!thread) {  // on this thread then, bounded by the deadline but for the platform's lag
-        delete handOver;
-        RunTransfer(*transfer);
+    if (!transfer->finished || !StartDetachedThread([transfer] { RunTransfer(*transfer); })) {
+        RunTransfer(*transfer);  // on this thread then, bounded by the deadline but for the platform's lag
         return std::move(transfer->body);
     }
     // The thread ends on its own, at the deadline at the latest but for the platform's lag.
